@@ -1,0 +1,42 @@
+# The two front doors: `make run` opens the desk, `make test` proves it.
+BUILD := build
+JOBS ?= $(shell nproc)
+
+.PHONY: deps configure build run test demo screenshot asan benchmark format clean
+
+deps:
+	@scripts/install-deps.sh
+
+configure: deps
+	@test -f $(BUILD)/build.ninja || cmake --preset default
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+demo: build
+	@scripts/make-demo.sh $(BUILD)
+
+run: demo
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
+		echo "No display: starting the desk under xvfb-run."; \
+		xvfb-run -a $(BUILD)/bin/velunas; \
+	else \
+		$(BUILD)/bin/velunas; \
+	fi
+
+test: build
+	@scripts/run-tests.sh $(BUILD)
+
+screenshot: build
+	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/render_screenshot docs/main-window.png
+
+asan: deps
+	@test -f build-asan/build.ninja || cmake --preset asan
+	cmake --build build-asan -j $(JOBS)
+	@scripts/run-tests.sh build-asan
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf $(BUILD) build-asan

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QWidget>
+
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// The desk's only working window: the entry box, the member shown and the
+// delivery of its invitation.
+class frmMain : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit frmMain(QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    // Event handlers, public so that the entry box and the tests can run them.
+    void Command1_Click();
+    void Command4_Click();
+    void FXNo_TAP_Change();
+    void FXNo_TAP_GotFocus();
+    void FXNo_TAP_LostFocus();
+    // Key code 13 runs the search whatever the shift state; other keys pass on.
+    void FXNo_TAP_KeyDown(int keyCode, int shift);
+    void Form_Resize();
+
+    // The image name "&Fechar" ends; tests give their own unique one.
+    void setProgramImageName(const QString &name) { m_imageName = name; }
+
+    // Window size in twips, borders included.
+    double widthTwips() const;
+    double heightTwips() const;
+    void setWidthTwips(double twips);
+    void setHeightTwips(double twips);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void buildBanner();
+    void buildMainPanel();
+    void buildMemberPanel();
+    void buildDeliveryPanel();
+    void setTabOrder();
+    void setMemberBoxLook(QLineEdit *box, bool editable);
+
+    QString m_imageName;
+    bool m_firstShow = true;
+
+    QPushButton *Command1 = nullptr;
+    QFrame *Frame1 = nullptr;
+    QFrame *Frame2 = nullptr;
+    QLabel *Image2 = nullptr;
+    QLabel *Label3 = nullptr;
+    QLabel *Label2 = nullptr;
+    QLabel *Label1 = nullptr;
+    QLabel *Image1 = nullptr;
+    QGroupBox *Frame4 = nullptr;
+    QGroupBox *Frame3 = nullptr;
+    QLabel *Label4 = nullptr;
+    QLineEdit *FXNo_TAP = nullptr;
+    QPushButton *Command4 = nullptr;
+    QLabel *Label_HALDOR = nullptr;
+    QLabel *Label_MIRVA = nullptr;
+    QLabel *Label5 = nullptr;
+    QLineEdit *FXNo_Empresa = nullptr;
+    QLabel *Label6 = nullptr;
+    QLineEdit *FXNome = nullptr;
+    QLabel *Label7 = nullptr;
+    QLineEdit *FXEmpresa = nullptr;
+    QLabel *Label8 = nullptr;
+    QLineEdit *FXMIRVA_HALDOR = nullptr;
+    QLabel *Label10 = nullptr;
+    QLineEdit *FXEmail = nullptr;
+    QPushButton *Command2 = nullptr;
+    QLabel *Label9 = nullptr;
+    QLineEdit *FXConvite_No = nullptr;
+};

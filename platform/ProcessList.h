@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace platform {
+
+struct ProcessEntry
+{
+    qint64 id = 0;
+    QString imageName; // as the system lists it; may hold a path
+};
+
+// Every running process, or nothing when the list cannot be taken.
+std::optional<std::vector<ProcessEntry>> processSnapshot();
+
+qint64 currentProcessId();
+
+// The platform's forced termination of another process (exit code 0 where the
+// platform lets the caller choose). False when it cannot be ended.
+bool terminateProcess(qint64 id);
+
+// Ends the calling process at once with exit code 0.
+[[noreturn]] void terminateCurrentProcess();
+
+} // namespace platform

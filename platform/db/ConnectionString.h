@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QList>
+#include <QPair>
+#include <QString>
+
+namespace platform {
+
+// The "key=value;" pairs of a connection string, in their order. Keys are
+// looked up without regard to case; values may be quoted or braced.
+class ConnectionProperties
+{
+public:
+    static ConnectionProperties parse(const QString &connectionString);
+
+    QString value(const QString &key) const; // empty when absent
+    bool contains(const QString &key) const;
+    const QList<QPair<QString, QString>> &pairs() const { return m_pairs; }
+
+private:
+    QList<QPair<QString, QString>> m_pairs;
+};
+
+} // namespace platform

@@ -1,0 +1,84 @@
+#include "tests/support/TestSupport.h"
+
+#include "platform/LateBound.h"
+#include "platform/RuntimeError.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QTimer>
+
+namespace testsupport {
+
+MessageBoxRecorder::MessageBoxRecorder()
+{
+    platform::setMessageBoxHandler([this](const platform::MessageBoxCall &call) {
+        m_calls.append(call);
+        return 1;
+    });
+}
+
+MessageBoxRecorder::~MessageBoxRecorder()
+{
+    platform::setMessageBoxHandler({});
+}
+
+namespace {
+class CapturingComponent final : public platform::AutomationObject
+{
+public:
+    explicit CapturingComponent(std::shared_ptr<QList<QStringList>> reports) : m_reports(std::move(reports)) {}
+    QVariant invoke(const QString &method, const QVariantList &arguments) override
+    {
+        if (method != QLatin1String("Report"))
+            throw platform::RuntimeError(platform::ErrorNumber::MethodNotSupported, QStringLiteral("no such method"));
+        QStringList texts;
+        for (const QVariant &argument : arguments)
+            texts << argument.toString();
+        m_reports->append(texts);
+        return QVariant();
+    }
+
+private:
+    std::shared_ptr<QList<QStringList>> m_reports;
+};
+} // namespace
+
+ReportCapture::ReportCapture() : m_reports(std::make_shared<QList<QStringList>>())
+{
+    auto reports = m_reports;
+    platform::registerProgId(QStringLiteral("ErrorReporting.General"),
+                             [reports] { return std::make_unique<CapturingComponent>(reports); });
+}
+
+ReportCapture::~ReportCapture()
+{
+    platform::registerProgId(QStringLiteral("ErrorReporting.General"), {});
+}
+
+namespace {
+void pollModal(const std::function<void(QWidget *)> &action, QDeadlineTimer deadline)
+{
+    if (QWidget *modal = QApplication::activeModalWidget()) {
+        action(modal);
+        return;
+    }
+    if (deadline.hasExpired())
+        qFatal("no modal window came up");
+    QTimer::singleShot(10, [action, deadline] { pollModal(action, deadline); });
+}
+} // namespace
+
+void whenModal(std::function<void(QWidget *)> action)
+{
+    const QDeadlineTimer deadline(30000);
+    QTimer::singleShot(0, [action = std::move(action), deadline] { pollModal(action, deadline); });
+}
+
+QString binaryDir()
+{
+    const QString fromEnvironment = qEnvironmentVariable("VELUNAS_BIN_DIR");
+    return fromEnvironment.isEmpty() ? QCoreApplication::applicationDirPath() : fromEnvironment;
+}
+
+} // namespace testsupport

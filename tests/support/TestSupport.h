@@ -1,0 +1,48 @@
+#pragma once
+
+#include "platform/MessageBox.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+#include <functional>
+
+namespace testsupport {
+
+// Records every message box the program shows and answers it with OK at
+// once; the real box comes back when the recorder goes.
+class MessageBoxRecorder
+{
+public:
+    MessageBoxRecorder();
+    ~MessageBoxRecorder();
+    const QList<platform::MessageBoxCall> &calls() const { return m_calls; }
+    void clear() { m_calls.clear(); }
+
+private:
+    QList<platform::MessageBoxCall> m_calls;
+};
+
+// Stands in for "ErrorReporting.General" and keeps every report's five texts.
+class ReportCapture
+{
+public:
+    ReportCapture();
+    ~ReportCapture();
+    const QList<QStringList> &reports() const { return *m_reports; }
+    void clear() { m_reports->clear(); }
+
+private:
+    std::shared_ptr<QList<QStringList>> m_reports;
+};
+
+// Waits for a modal window to come up and then acts on it: the modal show
+// returns only once the action closes it.
+void whenModal(std::function<void(QWidget *)> action);
+
+// A folder of programs the tests start (test helpers, the desk itself).
+QString binaryDir();
+
+} // namespace testsupport
