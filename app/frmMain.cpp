@@ -5,6 +5,7 @@
 #include "Deployment.h"
 #include "system/modProcessos.h"
 
+#include <QFont>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -47,6 +48,10 @@ frmMain::frmMain(QWidget *parent) : QWidget(parent), m_imageName(modProcessos::P
     initResources();
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Velunas"));
+    // The designed captions fit a small, narrow face; the label widths rely on it.
+    QFont face(QStringLiteral("DejaVu Sans Condensed"));
+    face.setPointSizeF(8);
+    setFont(face);
     resize(controls::twipsToPixels(frmMainLayout::ClientWidth), controls::twipsToPixels(frmMainLayout::ClientHeight));
 
     Command1 = place(new QPushButton(QStringLiteral("&Fechar"), this), "Command1", frmMainLayout::Command1);

@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev libgl-dev
     libsqlite3-dev sqlite3 libsodium-dev
     unixodbc-dev odbc-postgresql tdsodbc postgresql
-    xvfb xauth fonts-dejavu-core python3
+    xvfb xauth fonts-dejavu-core fonts-dejavu-extra python3
 )
 
 missing=()
