@@ -21,8 +21,7 @@ class tst_frmMain : public QObject
 private:
     std::unique_ptr<frmMain> m_window;
 
-    template <typename T = QWidget>
-    T *control(const char *name) const
+    template <typename T = QWidget> T *control(const char *name) const
     {
         return m_window->findChild<T *>(QLatin1String(name));
     }
@@ -153,9 +152,9 @@ private slots:
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             visited << QApplication::focusWidget()->objectName();
         }
-        QCOMPARE(visited, (QStringList{QStringLiteral("FXNo_TAP"), QStringLiteral("Command4"),
-                                       QStringLiteral("FXConvite_No"), QStringLiteral("Command1"),
-                                       QStringLiteral("FXNo_TAP")}));
+        QCOMPARE(visited,
+                 (QStringList{QStringLiteral("FXNo_TAP"), QStringLiteral("Command4"), QStringLiteral("FXConvite_No"),
+                              QStringLiteral("Command1"), QStringLiteral("FXNo_TAP")}));
     }
 
     void tabOrderWithDeliveryAndEmailEnabled()
@@ -167,9 +166,9 @@ private slots:
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             visited << QApplication::focusWidget()->objectName();
         }
-        QCOMPARE(visited, (QStringList{QStringLiteral("FXNo_TAP"), QStringLiteral("Command4"),
-                                       QStringLiteral("Command2"), QStringLiteral("FXConvite_No"),
-                                       QStringLiteral("FXEmail"), QStringLiteral("Command1")}));
+        QCOMPARE(visited,
+                 (QStringList{QStringLiteral("FXNo_TAP"), QStringLiteral("Command4"), QStringLiteral("Command2"),
+                              QStringLiteral("FXConvite_No"), QStringLiteral("FXEmail"), QStringLiteral("Command1")}));
     }
 
     void typingResetsTheMemberDisplay()
