@@ -65,6 +65,7 @@ frmMain::frmMain(QWidget *parent) : QWidget(parent), m_imageName(modProcessos::P
 
     connect(Command1, &QPushButton::clicked, this, &frmMain::Command1_Click);
     connect(Command4, &QPushButton::clicked, this, &frmMain::Command4_Click);
+    connect(Command2, &QPushButton::clicked, this, &frmMain::Command2_Click);
     connect(FXNo_TAP, &QLineEdit::textChanged, this, &frmMain::FXNo_TAP_Change);
     FXNo_TAP->installEventFilter(this);
 }

@@ -1,12 +1,20 @@
 #pragma once
 
+#include "platform/db/Connection.h"
+
 #include <QWidget>
+
+#include <memory>
 
 class QFrame;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class frmMainResults;
+namespace platform {
+class Recordset;
+}
 
 // The desk's only working window: the entry box, the member shown and the
 // delivery of its invitation.
@@ -20,6 +28,7 @@ public:
 
     // Event handlers, public so that the entry box and the tests can run them.
     void Command1_Click();
+    void Command2_Click();
     void Command4_Click();
     void FXNo_TAP_Change();
     void FXNo_TAP_GotFocus();
@@ -27,6 +36,15 @@ public:
     // Key code 13 runs the search whatever the shift state; other keys pass on.
     void FXNo_TAP_KeyDown(int keyCode, int shift);
     void Form_Resize();
+
+    // Form-level state shared by the search and the delivery. The connections
+    // are replaced at every search and stay with the window for the delivery;
+    // SocioID and BaseDados describe the member on show while Command2 is enabled.
+    std::unique_ptr<platform::Connection> ConnHALDOR;
+    std::unique_ptr<platform::Connection> ConnMIRVA;
+    std::unique_ptr<platform::Connection> ConnSqlServer;
+    qint32 SocioID = 0;
+    qint32 BaseDados = 0;
 
     // The image name "&Fechar" ends; tests give their own unique one.
     void setProgramImageName(const QString &name) { m_imageName = name; }
@@ -49,6 +67,18 @@ private:
     void buildDeliveryPanel();
     void setTabOrder();
     void setMemberBoxLook(QLineEdit *box, bool editable);
+
+    // Member search
+    enum class NameSearch { NotFound, Found, Cancelled };
+    bool testConnection(platform::Connection &connection);
+    void takeRow(platform::Recordset &recordset, qint32 code);
+    NameSearch searchByName(platform::Connection &connection, const QString &statement, qint32 code);
+    void finishSearch();
+
+    // Invitation delivery
+    qint32 nextInvitationNumber();
+    bool refuseIfDelivered();
+    void recordDelivery(qint32 number);
 
     QString m_imageName;
     bool m_firstShow = true;

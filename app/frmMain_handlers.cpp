@@ -45,10 +45,6 @@ void frmMain::Command1_Click()
     }
 }
 
-void frmMain::Command4_Click()
-{
-}
-
 void frmMain::FXNo_TAP_Change()
 {
     Command2->setEnabled(false);

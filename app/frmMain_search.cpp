@@ -1,0 +1,276 @@
+// The member search: the connection tests and the fixed cascade over both
+// member registers, ending with the member shown or a message.
+#include "app/frmMain.h"
+
+#include "app/frmMainResults.h"
+
+#include "controls/modControls.h"
+#include "data/Data.h"
+#include "data/modTestConnection.h"
+#include "platform/Conversions.h"
+#include "platform/MessageBox.h"
+#include "platform/MousePointer.h"
+#include "platform/RuntimeError.h"
+#include "platform/db/Recordset.h"
+#include "sqltext/modCode.h"
+#include "sqltext/modData.h"
+#include "system/ErrorReporting.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+constexpr qint32 CodeActiveHaldor = 1; // also the code of a MIRVA name search
+constexpr qint32 CodeFullRegister = 2;
+
+const QString ActiveView = QStringLiteral("SELECT * FROM vwAssociados_Completos_Activos WHERE ");
+const QString FullView = QStringLiteral("SELECT * FROM vwAssociados_Completos WHERE ");
+
+// A register marks a member inactive with activo 0; Null or anything else is active.
+bool isInactive(const platform::Recordset &recordset)
+{
+    const QVariant activo = recordset.value(QStringLiteral("activo"));
+    if (platform::IsNull(activo))
+        return false;
+    if (activo.typeId() == QMetaType::Bool)
+        return !activo.toBool();
+    return platform::IsNumeric(activo) && platform::CDbl(activo) == 0;
+}
+
+std::unique_ptr<platform::Recordset> openOn(platform::Connection &connection, const QString &statement,
+                                            int cursorType = platform::CursorType::Unspecified,
+                                            int lockType = platform::LockType::Unspecified)
+{
+    auto recordset = std::make_unique<platform::Recordset>();
+    recordset->Open(statement, connection, cursorType, lockType);
+    return recordset;
+}
+
+QString inactivityWarning(bool inMirva, bool inHaldor)
+{
+    QString first;
+    if (inMirva && inHaldor)
+        first = QStringLiteral("Atenção: este associado está INACTIVO na MIRVA e/ou no HALDOR!");
+    else if (inMirva)
+        first = QStringLiteral("Atenção: este associado está INACTIVO na MIRVA!");
+    else
+        first = QStringLiteral("Atenção: este associado está INACTIVO na HALDOR!");
+    return first + QStringLiteral("\n\r\n\r") +
+           QStringLiteral("Verifique a  ficha de associado antes de fazer a entrega do convite.");
+}
+
+} // namespace
+
+bool frmMain::testConnection(platform::Connection &connection)
+{
+    QString registryEntry;
+    QString connectionString = connection.ConnectionString();
+    return modTestConnection::TestConnection(connection, registryEntry, this, connectionString, false);
+}
+
+void frmMain::takeRow(platform::Recordset &recordset, qint32 code)
+{
+    modControls::SetControlValue(FXNo_Empresa, recordset.value(QStringLiteral("no_empresa")), 0);
+    modControls::SetControlValue(FXNome, recordset.value(QStringLiteral("nome_union")), 0);
+    modControls::SetControlValue(FXEmpresa, recordset.value(QStringLiteral("empresa")), 0);
+    modControls::SetControlValue(FXEmail, recordset.value(QStringLiteral("email")), 0);
+    SocioID = platform::CLng(recordset.value(QStringLiteral("contacto_id")));
+    BaseDados = code;
+}
+
+frmMain::NameSearch frmMain::searchByName(platform::Connection &connection, const QString &statement, qint32 code)
+{
+    auto recordset = openOn(connection, statement, platform::CursorType::Dynamic, platform::LockType::Optimistic);
+    if (recordset->isEOF()) {
+        recordset->Close();
+        return NameSearch::NotFound;
+    }
+    qint32 count = 0;
+    for (; !recordset->isEOF(); recordset->MoveNext())
+        ++count;
+    recordset->MoveFirst();
+    if (count == 1) {
+        takeRow(*recordset, code);
+        recordset->Close();
+        return NameSearch::Found;
+    }
+
+    auto picker = std::make_unique<frmMainResults>(this);
+    picker->clearItems();
+    std::vector<frmMainResults::Row> rows;
+    rows.reserve(static_cast<size_t>(count));
+    const QString kind3Fields[] = {QStringLiteral("no_empresa"), QStringLiteral("nome_union"),
+                                   QStringLiteral("empresa"), QStringLiteral("email")};
+    for (; !recordset->isEOF(); recordset->MoveNext()) {
+        QString texts[4];
+        for (int i = 0; i < 4; ++i)
+            texts[i] = modData::ListField(*recordset, kind3Fields[i], 3);
+        rows.push_back({QStringLiteral("#") + platform::CStr(recordset->value(QStringLiteral("contacto_id"))),
+                        texts[0], texts[1], texts[2], texts[3]});
+    }
+    picker->addItems(rows);
+    picker->exec();
+
+    if (picker->Cancelar) {
+        for (QLineEdit *box : {FXNo_Empresa, FXNome, FXEmpresa, FXEmail})
+            modControls::SetControlValue(box, QVariant(), 0);
+        recordset->Close();
+        // The boxes are blank now, so the earlier member must not be deliverable.
+        Command2->setEnabled(false);
+        return NameSearch::Cancelled;
+    }
+    const auto chosen = picker->selectedRow();
+    if (!chosen)
+        throw platform::RuntimeError(91, QStringLiteral("Object variable or With block variable not set"));
+    modControls::SetControlValue(FXNo_Empresa, chosen->text, 0);
+    modControls::SetControlValue(FXNome, chosen->subItem1, 0);
+    modControls::SetControlValue(FXEmpresa, chosen->subItem2, 0);
+    modControls::SetControlValue(FXEmail, chosen->subItem3, 0);
+    SocioID = platform::CLng(chosen->key.mid(1));
+    BaseDados = code;
+    picker->hide();
+    picker->Unload();
+    recordset->Close();
+    return NameSearch::Found;
+}
+
+void frmMain::finishSearch()
+{
+    DataEnvironment &data = Data();
+    if (data.HALDOR().State() != platform::ConnectionState::Closed)
+        data.HALDOR().Close();
+    if (data.SqlServer().State() != platform::ConnectionState::Closed)
+        data.SqlServer().Close();
+    Command4->setEnabled(true);
+    setMemberBoxLook(FXEmail, true);
+    FXEmail->setFocus(Qt::OtherFocusReason);
+    FXNo_TAP->setFocus(Qt::OtherFocusReason);
+    platform::SetMousePointer(platform::Pointer::Default);
+}
+
+void frmMain::Command4_Click()
+{
+    try {
+        Command4->setEnabled(false);
+        Label_MIRVA->setText(QString());
+        Label_HALDOR->setText(QString());
+        repaint();
+        platform::SetMousePointer(platform::Pointer::Hourglass);
+
+        DataEnvironment &data = Data();
+        ConnMIRVA = std::make_unique<platform::Connection>();
+        ConnHALDOR = std::make_unique<platform::Connection>();
+        ConnSqlServer = std::make_unique<platform::Connection>();
+        ConnHALDOR->setConnectionString(data.HALDOR().ConnectionString());
+        ConnMIRVA->setConnectionString(data.MIRVA().ConnectionString());
+        ConnSqlServer->setConnectionString(data.SqlServer().ConnectionString());
+
+        const bool haldorUp = testConnection(*ConnHALDOR);
+        Label_HALDOR->setVisible(true);
+        Label_HALDOR->setText(haldorUp ? QStringLiteral("Conectado ao servidor do HALDOR")
+                                       : QStringLiteral("ERRO: não foi possivel ligar ao servidor do HALDOR"));
+        repaint();
+        const bool mirvaUp = testConnection(*ConnMIRVA);
+        Label_MIRVA->setVisible(true);
+        Label_MIRVA->setText(mirvaUp ? QStringLiteral("Conectado ao servidor da MIRVA")
+                                     : QStringLiteral("ERRO: não foi possivel ligar ao servidor da MIRVA"));
+        repaint();
+        const bool deliveryUp = testConnection(*ConnSqlServer);
+        repaint();
+
+        if (!haldorUp || !mirvaUp || !deliveryUp) {
+            platform::MsgBox(QStringLiteral("Não foi possivel ligar a um dos servidores! Volte a tentar s.f.f."),
+                             platform::MessageBoxStyle::Critical, windowTitle());
+            finishSearch();
+            return;
+        }
+
+        bool foundInHaldor = false;
+        bool foundInMirva = false;
+        bool inactiveInMirva = false;
+        bool inactiveInHaldor = false;
+        auto byNumber = [this](platform::Connection &connection, const QString &view, const char *column) {
+            return openOn(connection, view + QLatin1String(column) + QStringLiteral(" = ") +
+                                          modCode::SqlLiteral(FXNo_TAP, 4));
+        };
+        auto namePattern = [this] { return QStringLiteral("nome_union like ") + modCode::SqlLiteral(FXNo_TAP, 6); };
+
+        // Stage A: HALDOR's active members, stopping at the first hit.
+        for (const char *column : {"no_empresa", "no_socio"}) {
+            if (foundInHaldor)
+                break;
+            auto recordset = byNumber(*ConnHALDOR, ActiveView, column);
+            if (!recordset->isEOF()) {
+                takeRow(*recordset, CodeActiveHaldor);
+                foundInHaldor = true;
+            }
+            recordset->Close();
+        }
+        if (!foundInHaldor) {
+            const NameSearch outcome = searchByName(*ConnHALDOR, ActiveView + namePattern(), CodeActiveHaldor);
+            if (outcome == NameSearch::Cancelled) {
+                platform::SetMousePointer(platform::Pointer::Default);
+                Command4->setEnabled(true);
+                return;
+            }
+            foundInHaldor = outcome == NameSearch::Found;
+        }
+
+        // Stage B: the full registers, only when MIRVA is a database of its own.
+        if (ConnMIRVA->ConnectionString() != ConnHALDOR->ConnectionString()) {
+            {
+                auto recordset = byNumber(*ConnMIRVA, FullView, "no_empresa");
+                if (!recordset->isEOF()) {
+                    if (!foundInHaldor) {
+                        takeRow(*recordset, CodeFullRegister);
+                        inactiveInMirva = isInactive(*recordset);
+                    }
+                    foundInMirva = true;
+                }
+                recordset->Close();
+            }
+            if (!foundInMirva || inactiveInMirva) {
+                auto recordset = byNumber(*ConnHALDOR, FullView, "no_socio");
+                if (!recordset->isEOF()) {
+                    takeRow(*recordset, CodeFullRegister);
+                    inactiveInHaldor = isInactive(*recordset);
+                    foundInHaldor = true;
+                }
+                recordset->Close();
+            }
+            if (!foundInMirva && !foundInHaldor) {
+                const NameSearch outcome = searchByName(*ConnMIRVA, FullView + namePattern(), CodeActiveHaldor);
+                if (outcome == NameSearch::Cancelled) {
+                    platform::SetMousePointer(platform::Pointer::Default);
+                    Command4->setEnabled(true);
+                    return;
+                }
+                foundInMirva = outcome == NameSearch::Found;
+            }
+        }
+
+        if (foundInMirva || foundInHaldor) {
+            FXMIRVA_HALDOR->setText(foundInMirva && foundInHaldor ? QStringLiteral("HALDOR / MIRVA")
+                                    : foundInMirva                ? QStringLiteral("MIRVA")
+                                                                  : QStringLiteral("HALDOR"));
+            Command2->setEnabled(true);
+        } else {
+            Command2->setEnabled(false);
+            platform::MsgBox(QStringLiteral("O associado não foi encontrado em nenhum dos servidores."),
+                             platform::MessageBoxStyle::Information);
+            FXNo_TAP->setFocus(Qt::OtherFocusReason);
+        }
+        if (inactiveInMirva || inactiveInHaldor)
+            platform::MsgBox(inactivityWarning(inactiveInMirva, inactiveInHaldor),
+                             platform::MessageBoxStyle::Information, QStringLiteral("Associado Inactivo"));
+        finishSearch();
+    } catch (...) {
+        const platform::RuntimeError error = platform::currentRuntimeError();
+        platform::SetMousePointer(platform::Pointer::Default);
+        Command4->setEnabled(true);
+        errorreporting::ReportWindowError(error, {QStringLiteral("Orvel Software"), QStringLiteral("Velunas"),
+                                                  QStringLiteral("frmMain"), QStringLiteral("Command4_Click")});
+    }
+}
