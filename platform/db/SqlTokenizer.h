@@ -13,11 +13,11 @@ enum class TokenKind {
     StringLiteral,    // '...' with '' for a quote inside
     QuotedIdentifier, // [name] with ]] inside, or "name"
     Number,
-    Identifier,       // a word: keyword, name or function name
-    Variable,         // @name or @@name
-    Operator,         // + - * / % = < > ! & | ^ ~ and their pairs
-    Punctuation,      // ( ) , ; .
-    Other,            // anything else, passed on as it is
+    Identifier,  // a word: keyword, name or function name
+    Variable,    // @name or @@name
+    Operator,    // + - * / % = < > ! & | ^ ~ and their pairs
+    Punctuation, // ( ) , ; .
+    Other,       // anything else, passed on as it is
 };
 
 struct Token

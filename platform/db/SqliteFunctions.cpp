@@ -66,7 +66,8 @@ void addNumbers(sqlite3_context *context, sqlite3_value *left, sqlite3_value *ri
     if (leftInteger && rightInteger) {
         qint64 sum = 0;
         if (__builtin_add_overflow(sqlite3_value_int64(left), sqlite3_value_int64(right), &sum)) {
-            resultError(context, QStringLiteral("Arithmetic overflow error converting expression to data type bigint."));
+            resultError(context,
+                        QStringLiteral("Arithmetic overflow error converting expression to data type bigint."));
             return;
         }
         sqlite3_result_int64(context, sum);
@@ -85,7 +86,8 @@ void addTextToNumber(sqlite3_context *context, const QString &text, sqlite3_valu
         }
         qint64 sum = 0;
         if (__builtin_add_overflow(value, sqlite3_value_int64(number), &sum)) {
-            resultError(context, QStringLiteral("Arithmetic overflow error converting expression to data type bigint."));
+            resultError(context,
+                        QStringLiteral("Arithmetic overflow error converting expression to data type bigint."));
             return;
         }
         sqlite3_result_int64(context, sum);
@@ -155,11 +157,16 @@ void tranCountFunction(sqlite3_context *context, int, sqlite3_value **)
 QDateTime parseDateTime(const QString &text)
 {
     static const QStringList formats = {
-        QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"), QStringLiteral("yyyy-MM-dd HH:mm:ss"),
-        QStringLiteral("yyyy-MM-dd HH:mm"),        QStringLiteral("yyyy-MM-ddTHH:mm:ss"),
-        QStringLiteral("yyyy.MM.dd HH:mm:ss"),     QStringLiteral("yyyy.MM.dd HH:mm"),
-        QStringLiteral("yyyyMMdd HH:mm:ss"),       QStringLiteral("yyyy-MM-dd"),
-        QStringLiteral("yyyy.MM.dd"),              QStringLiteral("yyyyMMdd"),
+        QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"),
+        QStringLiteral("yyyy-MM-dd HH:mm:ss"),
+        QStringLiteral("yyyy-MM-dd HH:mm"),
+        QStringLiteral("yyyy-MM-ddTHH:mm:ss"),
+        QStringLiteral("yyyy.MM.dd HH:mm:ss"),
+        QStringLiteral("yyyy.MM.dd HH:mm"),
+        QStringLiteral("yyyyMMdd HH:mm:ss"),
+        QStringLiteral("yyyy-MM-dd"),
+        QStringLiteral("yyyy.MM.dd"),
+        QStringLiteral("yyyyMMdd"),
     };
     const QString trimmed = text.trimmed();
     for (const QString &format : formats) {
@@ -174,7 +181,8 @@ void convertToDateTime(sqlite3_context *context, sqlite3_value *value, bool date
 {
     const QDateTime when = parseDateTime(textOf(value));
     if (!when.isValid()) {
-        resultError(context, QStringLiteral("Conversion failed when converting date and/or time from character string."));
+        resultError(context,
+                    QStringLiteral("Conversion failed when converting date and/or time from character string."));
         return;
     }
     resultText(context, dateOnly ? when.toString(QStringLiteral("yyyy-MM-dd")) : storedDateTime(when));
@@ -195,8 +203,7 @@ void convertFunction(sqlite3_context *context, int, sqlite3_value **arguments)
         convertToDateTime(context, value, false);
     } else if (type == u"DATE") {
         convertToDateTime(context, value, true);
-    } else if (type == u"INT" || type == u"INTEGER" || type == u"BIGINT" || type == u"SMALLINT" ||
-               type == u"TINYINT") {
+    } else if (type == u"INT" || type == u"INTEGER" || type == u"BIGINT" || type == u"SMALLINT" || type == u"TINYINT") {
         qint64 number = 0;
         if (sqlite3_value_type(value) == SQLITE_INTEGER)
             sqlite3_result_int64(context, sqlite3_value_int64(value));
@@ -273,9 +280,8 @@ int installDeskFunctions(sqlite3 *db)
         {"like", 3, pure, likeFunction},
     };
     for (const Function &function : functions) {
-        const int rc =
-            sqlite3_create_function_v2(db, function.name, function.arguments, function.flags, nullptr, function.call,
-                                       nullptr, nullptr, nullptr);
+        const int rc = sqlite3_create_function_v2(db, function.name, function.arguments, function.flags, nullptr,
+                                                  function.call, nullptr, nullptr, nullptr);
         if (rc != SQLITE_OK)
             return rc;
     }

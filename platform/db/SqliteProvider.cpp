@@ -93,8 +93,8 @@ void SqliteProvider::open(const ConnectionProperties &properties, const QString 
         throw RuntimeError(ProviderError::OpenFailed, description);
     }
     sqlite3 *db = nullptr;
-    const int rc = sqlite3_open_v2(existingFileUri(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI,
-                                   nullptr);
+    const int rc =
+        sqlite3_open_v2(existingFileUri(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr);
     try {
         if (rc != SQLITE_OK)
             throw openFailure(db, rc, path, errors);

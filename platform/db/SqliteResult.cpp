@@ -64,9 +64,9 @@ bool isDateTimeType(const char *declared)
 
 QVariant dateTimeFromText(const QString &text)
 {
-    static const QStringList formats = {QStringLiteral("yyyy-MM-dd HH:mm:ss"), QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"),
-                                        QStringLiteral("yyyy-MM-ddTHH:mm:ss"), QStringLiteral("yyyy-MM-dd HH:mm"),
-                                        QStringLiteral("yyyy-MM-dd")};
+    static const QStringList formats = {
+        QStringLiteral("yyyy-MM-dd HH:mm:ss"), QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"),
+        QStringLiteral("yyyy-MM-ddTHH:mm:ss"), QStringLiteral("yyyy-MM-dd HH:mm"), QStringLiteral("yyyy-MM-dd")};
     for (const QString &format : formats) {
         const QDateTime when = QDateTime::fromString(text, format);
         if (when.isValid())

@@ -24,10 +24,7 @@ struct Node
         return Node{{TokenKind::Punctuation, QString()}, true, closed, std::move(children)};
     }
 
-    bool isSpace() const
-    {
-        return !group && (token.kind == TokenKind::Whitespace || token.kind == TokenKind::Comment);
-    }
+    bool isSpace() const { return !group && (token.kind == TokenKind::Whitespace || token.kind == TokenKind::Comment); }
 };
 
 QList<Node> nest(const QList<Token> &tokens)
@@ -54,24 +51,20 @@ QList<Node> nest(const QList<Token> &tokens)
 bool isKeyword(const QString &word)
 {
     static const QSet<QString> keywords = {
-        QStringLiteral("ALL"),       QStringLiteral("AND"),      QStringLiteral("ANY"),
-        QStringLiteral("AS"),        QStringLiteral("ASC"),      QStringLiteral("BETWEEN"),
-        QStringLiteral("BY"),        QStringLiteral("CASE"),     QStringLiteral("COLLATE"),
-        QStringLiteral("CREATE"),    QStringLiteral("CROSS"),    QStringLiteral("DELETE"),
-        QStringLiteral("DESC"),      QStringLiteral("DISTINCT"), QStringLiteral("DROP"),
-        QStringLiteral("ELSE"),      QStringLiteral("END"),      QStringLiteral("ESCAPE"),
-        QStringLiteral("EXCEPT"),    QStringLiteral("EXISTS"),   QStringLiteral("FROM"),
-        QStringLiteral("FULL"),      QStringLiteral("GROUP"),    QStringLiteral("HAVING"),
-        QStringLiteral("IN"),        QStringLiteral("INNER"),    QStringLiteral("INSERT"),
-        QStringLiteral("INTERSECT"), QStringLiteral("INTO"),     QStringLiteral("IS"),
-        QStringLiteral("JOIN"),      QStringLiteral("LEFT"),     QStringLiteral("LIKE"),
-        QStringLiteral("LIMIT"),     QStringLiteral("NOT"),      QStringLiteral("OFFSET"),
-        QStringLiteral("ON"),        QStringLiteral("OR"),       QStringLiteral("ORDER"),
-        QStringLiteral("OUTER"),     QStringLiteral("RIGHT"),    QStringLiteral("SELECT"),
-        QStringLiteral("SET"),       QStringLiteral("SOME"),     QStringLiteral("TABLE"),
-        QStringLiteral("THEN"),      QStringLiteral("TOP"),      QStringLiteral("UNION"),
-        QStringLiteral("UPDATE"),    QStringLiteral("VALUES"),   QStringLiteral("VIEW"),
-        QStringLiteral("WHEN"),      QStringLiteral("WHERE"),    QStringLiteral("WITH"),
+        QStringLiteral("ALL"),     QStringLiteral("AND"),      QStringLiteral("ANY"),    QStringLiteral("AS"),
+        QStringLiteral("ASC"),     QStringLiteral("BETWEEN"),  QStringLiteral("BY"),     QStringLiteral("CASE"),
+        QStringLiteral("COLLATE"), QStringLiteral("CREATE"),   QStringLiteral("CROSS"),  QStringLiteral("DELETE"),
+        QStringLiteral("DESC"),    QStringLiteral("DISTINCT"), QStringLiteral("DROP"),   QStringLiteral("ELSE"),
+        QStringLiteral("END"),     QStringLiteral("ESCAPE"),   QStringLiteral("EXCEPT"), QStringLiteral("EXISTS"),
+        QStringLiteral("FROM"),    QStringLiteral("FULL"),     QStringLiteral("GROUP"),  QStringLiteral("HAVING"),
+        QStringLiteral("IN"),      QStringLiteral("INNER"),    QStringLiteral("INSERT"), QStringLiteral("INTERSECT"),
+        QStringLiteral("INTO"),    QStringLiteral("IS"),       QStringLiteral("JOIN"),   QStringLiteral("LEFT"),
+        QStringLiteral("LIKE"),    QStringLiteral("LIMIT"),    QStringLiteral("NOT"),    QStringLiteral("OFFSET"),
+        QStringLiteral("ON"),      QStringLiteral("OR"),       QStringLiteral("ORDER"),  QStringLiteral("OUTER"),
+        QStringLiteral("RIGHT"),   QStringLiteral("SELECT"),   QStringLiteral("SET"),    QStringLiteral("SOME"),
+        QStringLiteral("TABLE"),   QStringLiteral("THEN"),     QStringLiteral("TOP"),    QStringLiteral("UNION"),
+        QStringLiteral("UPDATE"),  QStringLiteral("VALUES"),   QStringLiteral("VIEW"),   QStringLiteral("WHEN"),
+        QStringLiteral("WHERE"),   QStringLiteral("WITH"),
     };
     return keywords.contains(word.toUpper());
 }
@@ -151,7 +144,8 @@ QString variableText(const Token &token)
         // Counting the schema makes the probe read the file, so a database
         // that has become unreadable fails it.
         return QStringLiteral("%1((SELECT count(*) FROM sqlite_master))").arg(QLatin1String(TranCountFunction));
-    throw RuntimeError(ProviderError::StatementFailed, QStringLiteral("Must declare the scalar variable \"%1\".").arg(token.text));
+    throw RuntimeError(ProviderError::StatementFailed,
+                       QStringLiteral("Must declare the scalar variable \"%1\".").arg(token.text));
 }
 
 QList<Unit> unitsOf(const QList<Node> &nodes)

@@ -25,10 +25,11 @@ void tst_TsqlTranslation::translates_data()
     QTest::addColumn<QString>("tsql");
     QTest::addColumn<QString>("sqlite");
 
-    QTest::newRow("statement without any construct") << u"SELECT * FROM vwAssociados_Completos WHERE no_empresa = '1234'"_qs
-                                                      << u"SELECT * FROM vwAssociados_Completos WHERE no_empresa = '1234'"_qs;
-    QTest::newRow("quote escaped by CHAR") << u"SELECT 'O' + CHAR(39) + 'Neil'"_qs
-                                           << u"SELECT velunas_plus(velunas_plus('O', CHAR(39)), 'Neil')"_qs;
+    QTest::newRow("statement without any construct")
+        << u"SELECT * FROM vwAssociados_Completos WHERE no_empresa = '1234'"_qs
+        << u"SELECT * FROM vwAssociados_Completos WHERE no_empresa = '1234'"_qs;
+    QTest::newRow("quote escaped by CHAR")
+        << u"SELECT 'O' + CHAR(39) + 'Neil'"_qs << u"SELECT velunas_plus(velunas_plus('O', CHAR(39)), 'Neil')"_qs;
     QTest::newRow("name pattern with an escaped quote")
         << u"SELECT * FROM v WHERE nome_union like '%O' + CHAR(39) + 'Neil%Silva%'"_qs
         << u"SELECT * FROM v WHERE nome_union like velunas_plus(velunas_plus('%O', CHAR(39)), 'Neil%Silva%')"_qs;
@@ -44,15 +45,17 @@ void tst_TsqlTranslation::translates_data()
         << u"SELECT UPPER(velunas_plus(t.nome, ' x')), velunas_plus(MAX(convite_no), 1) AS n"_qs;
     QTest::newRow("bracketed names are operands")
         << u"SELECT [no socio] + [a+b] FROM [tb]"_qs << u"SELECT velunas_plus([no socio], [a+b]) FROM [tb]"_qs;
-    QTest::newRow("CASE is one operand") << u"SELECT CASE WHEN a = 1 THEN 'x' + 'y' END + 'z'"_qs
-                                         << u"SELECT velunas_plus(CASE WHEN a = 1 THEN velunas_plus('x', 'y') END, 'z')"_qs;
+    QTest::newRow("CASE is one operand")
+        << u"SELECT CASE WHEN a = 1 THEN 'x' + 'y' END + 'z'"_qs
+        << u"SELECT velunas_plus(CASE WHEN a = 1 THEN velunas_plus('x', 'y') END, 'z')"_qs;
     QTest::newRow("plus inside a literal") << u"SELECT 'a + b', \"c+d\""_qs << u"SELECT 'a + b', \"c+d\""_qs;
-    QTest::newRow("dashes inside a literal") << u"SELECT '--not a comment' + x"_qs
-                                             << u"SELECT velunas_plus('--not a comment', x)"_qs;
+    QTest::newRow("dashes inside a literal")
+        << u"SELECT '--not a comment' + x"_qs << u"SELECT velunas_plus('--not a comment', x)"_qs;
     QTest::newRow("at signs inside a literal") << u"SELECT '@@TRANCOUNT @x'"_qs << u"SELECT '@@TRANCOUNT @x'"_qs;
-    QTest::newRow("doubled quote inside a literal") << u"SELECT 'D''Ávila + x' + y"_qs
-                                                    << u"SELECT velunas_plus('D''Ávila + x', y)"_qs;
-    QTest::newRow("comment inside a sum dropped, its @ ignored") << u"SELECT 1 -- a + b @x\n+ 2"_qs << u"SELECT velunas_plus(1, 2)"_qs;
+    QTest::newRow("doubled quote inside a literal")
+        << u"SELECT 'D''Ávila + x' + y"_qs << u"SELECT velunas_plus('D''Ávila + x', y)"_qs;
+    QTest::newRow("comment inside a sum dropped, its @ ignored")
+        << u"SELECT 1 -- a + b @x\n+ 2"_qs << u"SELECT velunas_plus(1, 2)"_qs;
     QTest::newRow("block comment left alone") << u"SELECT /* @@x + y */ 1"_qs << u"SELECT /* @@x + y */ 1"_qs;
     QTest::newRow("transaction count probe")
         << u"SELECT @@TRANCOUNT as flTrans"_qs
@@ -63,11 +66,11 @@ void tst_TsqlTranslation::translates_data()
     QTest::newRow("convert a date and time")
         << u"WHERE data >= CONVERT(DATETIME,'2014-05-31 14:05:09',102)"_qs
         << u"WHERE data >= velunas_convert('DATETIME','2014-05-31 14:05:09',102)"_qs;
-    QTest::newRow("convert with a length") << u"SELECT CONVERT( varchar (10) , x)"_qs
-                                           << u"SELECT velunas_convert('VARCHAR(10)', x)"_qs;
+    QTest::newRow("convert with a length")
+        << u"SELECT CONVERT( varchar (10) , x)"_qs << u"SELECT velunas_convert('VARCHAR(10)', x)"_qs;
     QTest::newRow("convert without type passes") << u"SELECT CONVERT(x)"_qs << u"SELECT CONVERT(x)"_qs;
-    QTest::newRow("subset outside passes unchanged") << u"SELECT TOP 1 * FROM t ORDER BY a DESC"_qs
-                                                     << u"SELECT TOP 1 * FROM t ORDER BY a DESC"_qs;
+    QTest::newRow("subset outside passes unchanged")
+        << u"SELECT TOP 1 * FROM t ORDER BY a DESC"_qs << u"SELECT TOP 1 * FROM t ORDER BY a DESC"_qs;
     QTest::newRow("unclosed parenthesis") << u"SELECT (a + b"_qs << u"SELECT (velunas_plus(a, b)"_qs;
     QTest::newRow("plus without right operand") << u"SELECT a +"_qs << u"SELECT a +"_qs;
 }
