@@ -1,0 +1,175 @@
+#include "data/DemoDatabase.h"
+
+#include "platform/db/Connection.h"
+#include "platform/db/SqliteProvider.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+static void initSchemaResource()
+{
+    Q_INIT_RESOURCE(schema);
+}
+
+namespace demo {
+
+namespace {
+
+QString schemaScript(const char *name)
+{
+    initSchemaResource();
+    QFile file(QStringLiteral(":/velunas/schema/") + QLatin1String(name));
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("the schema script %s is missing from the program", name);
+    return QString::fromUtf8(file.readAll());
+}
+
+QString quoted(const QString &text)
+{
+    return QLatin1Char('\'') + QString(text).replace(QLatin1Char('\''), QStringLiteral("''")) + QLatin1Char('\'');
+}
+
+QString literal(const QVariant &value)
+{
+    if (!value.isValid() || value.isNull())
+        return QStringLiteral("NULL");
+    if (value.typeId() == QMetaType::QString)
+        return quoted(value.toString());
+    return QString::number(value.toLongLong());
+}
+
+} // namespace
+
+Files demoFiles(const QString &folder)
+{
+    const QDir dir(folder);
+    return {dir.filePath(QStringLiteral("haldor.db")), dir.filePath(QStringLiteral("mirva.db"))};
+}
+
+ConnectionStrings connectionStrings(const QString &folder)
+{
+    const Files files = demoFiles(folder);
+    const QString haldor = QStringLiteral("Provider=SQLite;Data Source=%1").arg(files.haldor);
+    return {haldor, haldor, QStringLiteral("Provider=SQLite;Data Source=%1;Attach=%2").arg(files.mirva, files.haldor)};
+}
+
+void createSchemaOnly(const QString &folder)
+{
+    QDir().mkpath(folder);
+    const Files files = demoFiles(folder);
+    if (!QFileInfo::exists(files.haldor))
+        platform::sqlite::createDatabaseFile(files.haldor,
+                                             schemaScript("sqlite-members.sql") + schemaScript("sqlite-delivery.sql"));
+    if (!QFileInfo::exists(files.mirva))
+        platform::sqlite::createDatabaseFile(files.mirva, schemaScript("sqlite-members.sql"));
+}
+
+void insertMembers(const QString &databaseFile, const QList<Member> &members)
+{
+    platform::Connection connection;
+    connection.setConnectionString(QStringLiteral("Provider=SQLite;Data Source=%1").arg(databaseFile));
+    connection.Open();
+    QString batch = QStringLiteral("BEGIN;\n");
+    for (const Member &member : members)
+        batch += QStringLiteral("INSERT INTO tbAssociados (contacto_id, no_empresa, no_socio, nome_union, empresa, "
+                                "email, activo) VALUES (%1, %2, %3, %4, %5, %6, %7);\n")
+                     .arg(QString::number(member.contactoId), quoted(member.noEmpresa), quoted(member.noSocio),
+                          quoted(member.nome), quoted(member.empresa), literal(member.email), literal(member.activo));
+    batch += QStringLiteral("COMMIT;");
+    try {
+        connection.Execute(batch);
+    } catch (...) {
+        // A failed batch leaves its transaction open; nothing of it is kept.
+        try {
+            connection.Execute(QStringLiteral("ROLLBACK"));
+        } catch (...) {
+        }
+        throw;
+    }
+    connection.Close();
+}
+
+QList<Member> syntheticMembers(int count, quint32 seed)
+{
+    static const QStringList first = {
+        QStringLiteral("José"),      QStringLiteral("João"),      QStringLiteral("Maria"),
+        QStringLiteral("Ana"),       QStringLiteral("António"),   QStringLiteral("Conceição"),
+        QStringLiteral("Inês"),      QStringLiteral("Luís"),      QStringLiteral("Gonçalo"),
+        QStringLiteral("Margarida"), QStringLiteral("Sebastião"), QStringLiteral("Francisco"),
+        QStringLiteral("Joaquim"),   QStringLiteral("Beatriz"),   QStringLiteral("Raquel"),
+        QStringLiteral("Tomás"),     QStringLiteral("Fátima"),    QStringLiteral("Rui"),
+        QStringLiteral("Pedro"),     QStringLiteral("Helena"),
+    };
+    static const QStringList last = {
+        QStringLiteral("Silva"),     QStringLiteral("Santos"),    QStringLiteral("Ferreira"),
+        QStringLiteral("Pereira"),   QStringLiteral("Oliveira"),  QStringLiteral("Costa"),
+        QStringLiteral("Magalhães"), QStringLiteral("Guimarães"), QStringLiteral("Simões"),
+        QStringLiteral("Brandão"),   QStringLiteral("D'Ávila"),   QStringLiteral("O'Neil"),
+        QStringLiteral("Araújo"),    QStringLiteral("Lourenço"),  QStringLiteral("Sá"),
+        QStringLiteral("Gonçalves"), QStringLiteral("Conceição"), QStringLiteral("d'Orey"),
+        QStringLiteral("Estêvão"),   QStringLiteral("Martins"),
+    };
+    static const QStringList companies = {
+        QStringLiteral("Têxteis do Ave, Lda."),       QStringLiteral("Calçado Guimarães & Filhos"),
+        QStringLiteral("Metalúrgica São João, S.A."), QStringLiteral("Padaria Estrela d'Ouro"),
+        QStringLiteral("Cortiças Sá e Irmão"),        QStringLiteral("Vinhos da Régua, Lda."),
+        QStringLiteral("Confecções Conceição"),       QStringLiteral("Farmácia Araújo"),
+        QStringLiteral("Transportes Brandão & Cª"),   QStringLiteral("Óptica Simões"),
+    };
+    QRandomGenerator random(seed);
+    auto pick = [&random](const QStringList &list) { return list.at(random.bounded(int(list.size()))); };
+    QList<Member> members;
+    members.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        Member member;
+        member.contactoId = i + 1;
+        // Fewer company numbers than members: colleagues share one, and the
+        // other register draws from the same numbers.
+        const int company = random.bounded(qMax(1, count * 2 / 3));
+        member.noEmpresa = QString::number(1000 + company);
+        member.noSocio = QString::number(5000 + (seed % 7) * 1000 + i);
+        QString name = pick(first);
+        if (random.bounded(3) == 0)
+            name += QLatin1Char(' ') + pick(first);
+        const QString surname = pick(last);
+        QString family = pick(last);
+        while (family == surname)
+            family = pick(last);
+        name += QLatin1Char(' ') + surname + QLatin1Char(' ') + family;
+        member.nome = name;
+        member.empresa = companies.at(company % companies.size());
+        const int mail = random.bounded(10);
+        if (mail == 0)
+            member.email = QVariant();
+        else if (mail == 1)
+            member.email = QString();
+        else
+            member.email = QStringLiteral("socio%1.%2@exemplo.pt").arg(seed).arg(i + 1);
+        const int state = random.bounded(20);
+        member.activo = state < 2 ? QVariant(0) : state < 3 ? QVariant() : QVariant(1);
+        members << member;
+    }
+    return members;
+}
+
+QStringList createDemoDatabases(const QString &folder, int memberCount)
+{
+    const Files files = demoFiles(folder);
+    const bool haldorMissing = !QFileInfo::exists(files.haldor);
+    const bool mirvaMissing = !QFileInfo::exists(files.mirva);
+    createSchemaOnly(folder);
+    QStringList created;
+    if (haldorMissing) {
+        insertMembers(files.haldor, syntheticMembers(memberCount, 1));
+        created << files.haldor;
+    }
+    if (mirvaMissing) {
+        insertMembers(files.mirva, syntheticMembers(memberCount, 2));
+        created << files.mirva;
+    }
+    return created;
+}
+
+} // namespace demo

@@ -1,0 +1,169 @@
+#include "platform/db/SqliteProvider.h"
+
+#include "platform/RuntimeError.h"
+#include "platform/db/ProviderErrors.h"
+#include "platform/db/SqliteFunctions.h"
+#include "platform/db/SqliteResult.h"
+#include "platform/db/TsqlTranslation.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QUrl>
+
+#include <sqlite3.h>
+
+namespace platform::sqlite {
+
+namespace {
+
+// An URI that opens an existing file for reading and writing and never
+// creates one, whatever the path holds.
+QByteArray existingFileUri(const QString &path)
+{
+    QString absolute = QDir::fromNativeSeparators(QFileInfo(path).absoluteFilePath());
+    if (!absolute.startsWith(QLatin1Char('/')))
+        absolute.prepend(QLatin1String("//")); // a drive letter: file:///C:/...
+    return "file:" + QUrl::toPercentEncoding(absolute, "/:") + "?mode=rw";
+}
+
+RuntimeError openFailure(sqlite3 *db, int rc, const QString &path, QList<ErrorRecord> &errors)
+{
+    const QString message = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
+    const QString description = QStringLiteral("[SQLite] %1: %2").arg(message, QDir::toNativeSeparators(path));
+    errors.append({ProviderError::OpenFailed, description, rc, QStringLiteral("08001")});
+    return RuntimeError(ProviderError::OpenFailed, description);
+}
+
+void runSetup(sqlite3 *db, const QByteArray &sql, const QString &path, QList<ErrorRecord> &errors)
+{
+    char *message = nullptr;
+    const int rc = sqlite3_exec(db, sql.constData(), nullptr, nullptr, &message);
+    if (rc == SQLITE_OK)
+        return;
+    const QString text = QString::fromUtf8(message ? message : sqlite3_errstr(rc));
+    sqlite3_free(message);
+    const QString description = QStringLiteral("[SQLite] %1: %2").arg(text, QDir::toNativeSeparators(path));
+    errors.append({ProviderError::OpenFailed, description, sqlite3_extended_errcode(db), QStringLiteral("08001")});
+    throw RuntimeError(ProviderError::OpenFailed, description);
+}
+
+void attach(sqlite3 *db, const QString &path, const QString &schema, QList<ErrorRecord> &errors)
+{
+    sqlite3_stmt *statement = nullptr;
+    const QByteArray sql = "ATTACH DATABASE ?1 AS \"" + schema.toUtf8() + '"';
+    int rc = sqlite3_prepare_v2(db, sql.constData(), -1, &statement, nullptr);
+    const QByteArray uri = existingFileUri(path);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_bind_text(statement, 1, uri.constData(), static_cast<int>(uri.size()), SQLITE_TRANSIENT);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_step(statement);
+    sqlite3_finalize(statement);
+    if (rc != SQLITE_DONE)
+        throw openFailure(db, rc, path, errors);
+    runSetup(db, "PRAGMA \"" + schema.toUtf8() + "\".journal_mode=WAL", path, errors);
+}
+
+} // namespace
+
+QString attachedSchemaName(const QString &path, const QStringList &taken)
+{
+    QString name = QFileInfo(path).completeBaseName();
+    name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9_]")), QStringLiteral("_"));
+    if (name.isEmpty() || name.compare(QLatin1String("main"), Qt::CaseInsensitive) == 0 ||
+        name.compare(QLatin1String("temp"), Qt::CaseInsensitive) == 0 || taken.contains(name, Qt::CaseInsensitive))
+        name = QStringLiteral("attached%1").arg(taken.size() + 1);
+    return name;
+}
+
+SqliteProvider::~SqliteProvider()
+{
+    close();
+}
+
+void SqliteProvider::open(const ConnectionProperties &properties, const QString &, const QString &,
+                          QList<ErrorRecord> &errors)
+{
+    close();
+    const QString path = properties.value(QStringLiteral("Data Source"));
+    if (path.isEmpty()) {
+        const QString description = QStringLiteral("[SQLite] the connection string names no Data Source");
+        errors.append({ProviderError::OpenFailed, description, SQLITE_CANTOPEN, QStringLiteral("08001")});
+        throw RuntimeError(ProviderError::OpenFailed, description);
+    }
+    sqlite3 *db = nullptr;
+    const int rc =
+        sqlite3_open_v2(existingFileUri(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr);
+    try {
+        if (rc != SQLITE_OK)
+            throw openFailure(db, rc, path, errors);
+        sqlite3_extended_result_codes(db, 1);
+        bool timeoutGiven = false;
+        const int timeout = properties.value(QStringLiteral("Busy Timeout")).toInt(&timeoutGiven);
+        sqlite3_busy_timeout(db, timeoutGiven && timeout >= 0 ? timeout : DefaultBusyTimeoutMs);
+        if (installDeskFunctions(db) != SQLITE_OK)
+            throw openFailure(db, sqlite3_errcode(db), path, errors);
+        // The first read: a file that is no database fails here, not later.
+        runSetup(db, "PRAGMA journal_mode=WAL", path, errors);
+        QStringList schemas;
+        const QStringList attached =
+            properties.value(QStringLiteral("Attach")).split(QLatin1Char('|'), Qt::SkipEmptyParts);
+        for (const QString &file : attached) {
+            const QString schema = attachedSchemaName(file.trimmed(), schemas);
+            attach(db, file.trimmed(), schema, errors);
+            schemas << schema;
+        }
+    } catch (...) {
+        sqlite3_close_v2(db);
+        throw;
+    }
+    m_db = db;
+}
+
+ResultTable SqliteProvider::execute(const QString &statement, qint64 *recordsAffected, QList<ErrorRecord> &errors)
+{
+    QString translated;
+    try {
+        translated = sql::translateTsql(statement);
+    } catch (const RuntimeError &error) {
+        errors.append({error.number(), error.description(), SQLITE_ERROR, QStringLiteral("42000")});
+        throw;
+    }
+    return runStatements(m_db, translated, recordsAffected, errors);
+}
+
+void SqliteProvider::close()
+{
+    if (m_db) {
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+    }
+}
+
+void createDatabaseFile(const QString &path, const QString &script)
+{
+    if (QFileInfo::exists(path))
+        throw RuntimeError(ProviderError::OpenFailed, QStringLiteral("[SQLite] the file already exists: %1").arg(path));
+    sqlite3 *db = nullptr;
+    const QByteArray name = QFile::encodeName(path);
+    int rc = sqlite3_open_v2(name.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc == SQLITE_OK)
+        rc = installDeskFunctions(db);
+    char *message = nullptr;
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, &message);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(db, script.toUtf8().constData(), nullptr, nullptr, &message);
+    const QString text = QString::fromUtf8(message ? message : (db ? sqlite3_errmsg(db) : sqlite3_errstr(rc)));
+    sqlite3_free(message);
+    sqlite3_close_v2(db);
+    if (rc != SQLITE_OK) {
+        // A half-made database must not pass for a good one at the next run.
+        for (const char *suffix : {"", "-wal", "-shm"})
+            QFile::remove(path + QLatin1String(suffix));
+        throw RuntimeError(ProviderError::OpenFailed, QStringLiteral("[SQLite] %1: %2").arg(text, path));
+    }
+}
+
+} // namespace platform::sqlite

@@ -1,0 +1,161 @@
+#include "platform/db/SqliteResult.h"
+
+#include "platform/RuntimeError.h"
+#include "platform/db/ProviderErrors.h"
+
+#include <QDateTime>
+
+#include <sqlite3.h>
+
+#include <memory>
+
+namespace platform::sqlite {
+
+namespace {
+
+struct Finalizer
+{
+    void operator()(sqlite3_stmt *statement) const { sqlite3_finalize(statement); }
+};
+using Statement = std::unique_ptr<sqlite3_stmt, Finalizer>;
+
+RuntimeError statementFailure(sqlite3 *db, QList<ErrorRecord> &errors)
+{
+    const int code = sqlite3_extended_errcode(db);
+    const QString description = QString::fromUtf8(sqlite3_errmsg(db));
+    int number = ProviderError::StatementFailed;
+    QString state = QStringLiteral("42000");
+    auto kind = RuntimeError::Kind::General;
+    switch (code & 0xff) {
+    case SQLITE_CONSTRAINT:
+        number = ProviderError::IntegrityViolation;
+        state = QStringLiteral("23000");
+        if (code == SQLITE_CONSTRAINT_UNIQUE || code == SQLITE_CONSTRAINT_PRIMARYKEY)
+            kind = RuntimeError::Kind::UniqueViolation;
+        break;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        number = ProviderError::OpenFailed;
+        state = QStringLiteral("HYT00");
+        break;
+    case SQLITE_IOERR:
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+    case SQLITE_CANTOPEN:
+    case SQLITE_FULL:
+    case SQLITE_READONLY:
+        number = ProviderError::OpenFailed;
+        state = QStringLiteral("HY000");
+        break;
+    default:
+        break;
+    }
+    errors.append({number, description, code, state});
+    return RuntimeError(number, description, kind);
+}
+
+bool isDateTimeType(const char *declared)
+{
+    if (!declared)
+        return false;
+    const QByteArray type = QByteArray(declared).toUpper();
+    return type.contains("DATE") || type.contains("TIME");
+}
+
+QVariant dateTimeFromText(const QString &text)
+{
+    static const QStringList formats = {
+        QStringLiteral("yyyy-MM-dd HH:mm:ss"), QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"),
+        QStringLiteral("yyyy-MM-ddTHH:mm:ss"), QStringLiteral("yyyy-MM-dd HH:mm"), QStringLiteral("yyyy-MM-dd")};
+    for (const QString &format : formats) {
+        const QDateTime when = QDateTime::fromString(text, format);
+        if (when.isValid())
+            return when;
+    }
+    return text; // not a date the desk wrote: shown as it is
+}
+
+QVariant columnValue(sqlite3_stmt *statement, int column, bool dateTime)
+{
+    switch (sqlite3_column_type(statement, column)) {
+    case SQLITE_INTEGER:
+        return QVariant::fromValue<qlonglong>(sqlite3_column_int64(statement, column));
+    case SQLITE_FLOAT:
+        return sqlite3_column_double(statement, column);
+    case SQLITE_TEXT: {
+        const auto *bytes = reinterpret_cast<const char *>(sqlite3_column_text(statement, column));
+        const QString text = QString::fromUtf8(bytes, sqlite3_column_bytes(statement, column));
+        return dateTime ? dateTimeFromText(text) : QVariant(text);
+    }
+    case SQLITE_BLOB: {
+        const auto *bytes = static_cast<const char *>(sqlite3_column_blob(statement, column));
+        return QByteArray(bytes, sqlite3_column_bytes(statement, column));
+    }
+    default:
+        return QVariant();
+    }
+}
+
+// A statement whose parameters nobody binds would read them as Null.
+void refuseParameters(sqlite3_stmt *statement, QList<ErrorRecord> &errors)
+{
+    if (sqlite3_bind_parameter_count(statement) == 0)
+        return;
+    const char *name = sqlite3_bind_parameter_name(statement, 1);
+    const QString description = QStringLiteral("Must declare the scalar variable \"%1\".")
+                                    .arg(name ? QString::fromUtf8(name) : QStringLiteral("?"));
+    errors.append({ProviderError::StatementFailed, description, SQLITE_ERROR, QStringLiteral("42000")});
+    throw RuntimeError(ProviderError::StatementFailed, description);
+}
+
+} // namespace
+
+ResultTable runStatements(sqlite3 *db, const QString &text, qint64 *recordsAffected, QList<ErrorRecord> &errors)
+{
+    const QByteArray utf8 = text.toUtf8();
+    const char *next = utf8.constData();
+    const char *const end = next + utf8.size();
+    ResultTable result;
+    bool haveRows = false;
+    qint64 changed = -1;
+    while (next < end) {
+        sqlite3_stmt *raw = nullptr;
+        const char *tail = nullptr;
+        if (sqlite3_prepare_v2(db, next, static_cast<int>(end - next), &raw, &tail) != SQLITE_OK)
+            throw statementFailure(db, errors);
+        Statement statement(raw);
+        next = tail;
+        if (!statement)
+            continue; // only blanks or a comment
+        refuseParameters(statement.get(), errors);
+        const int columns = sqlite3_column_count(statement.get());
+        const bool keepRows = columns > 0 && !haveRows;
+        QList<bool> dateTime;
+        if (keepRows) {
+            haveRows = true;
+            for (int c = 0; c < columns; ++c) {
+                result.columns << QString::fromUtf8(sqlite3_column_name(statement.get(), c));
+                dateTime << isDateTimeType(sqlite3_column_decltype(statement.get(), c));
+            }
+        }
+        int rc = SQLITE_ROW;
+        while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
+            if (!keepRows)
+                continue;
+            QList<QVariant> row;
+            row.reserve(columns);
+            for (int c = 0; c < columns; ++c)
+                row << columnValue(statement.get(), c, dateTime.at(c));
+            result.rows << row;
+        }
+        if (rc != SQLITE_DONE)
+            throw statementFailure(db, errors);
+        if (columns == 0 && !sqlite3_stmt_readonly(statement.get()))
+            changed = qMax<qint64>(changed, 0) + sqlite3_changes64(db);
+    }
+    if (recordsAffected)
+        *recordsAffected = haveRows ? -1 : changed;
+    return result;
+}
+
+} // namespace platform::sqlite
