@@ -30,6 +30,9 @@ test: build
 screenshot: build
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/render_screenshot docs/main-window.png
 
+benchmark: build
+	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/desk_benchmark
+
 asan: deps
 	@test -f build-asan/build.ninja || cmake --preset asan
 	cmake --build build-asan -j $(JOBS)

@@ -1,0 +1,288 @@
+// How long the desk takes from Enter to the member shown, and from
+// "Processar Entrega" to the number shown, on registers of growing size;
+// beside each figure, the same statements run straight on the sqlite3 C API.
+// Usage: QT_QPA_PLATFORM=offscreen desk_benchmark [largest register size]
+#include "app/frmMain.h"
+#include "data/Data.h"
+#include "data/DemoDatabase.h"
+#include "platform/db/SqliteFunctions.h"
+#include "platform/db/TsqlTranslation.h"
+#include "tests/support/TestSupport.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+constexpr int Repeats = 5;
+
+// Members whose names hold chosen words, so that a name matches 1, 1,000 or
+// 100,000 of them.
+QList<demo::Member> registerOf(int count, qint64 firstId, const QString &prefix)
+{
+    QList<demo::Member> members;
+    members.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        demo::Member m;
+        m.contactoId = firstId + i;
+        m.noEmpresa = QString::number(100000 + i);
+        m.noSocio = prefix + QString::number(i);
+        QString name = QStringLiteral("Sócio %1 Ribeiro").arg(i);
+        if (i < 1000)
+            name += QStringLiteral(" Milhar");
+        if (i < 100000)
+            name += QStringLiteral(" Centena");
+        if (i == count / 2)
+            name = QStringLiteral("Zacarias Único Quintela");
+        m.nome = name;
+        m.empresa = QStringLiteral("Empresa %1, Lda.").arg(i % 997);
+        m.email = QStringLiteral("socio%1@exemplo.pt").arg(i);
+        m.activo = 1;
+        members.append(m);
+    }
+    return members;
+}
+
+double peakMemoryMiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    return 0;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+// The desk's statements on the C API: the same opens, probes, statements
+// and rows read to the end.
+class DirectDesk
+{
+public:
+    explicit DirectDesk(const demo::Files &files) : m_files(files) {}
+
+    double run(const QStringList &haldorStatements, const QStringList &mirvaStatements)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        sqlite3 *haldor = open(m_files.haldor, QString());
+        sqlite3 *mirva = open(m_files.mirva, m_files.haldor);
+        sqlite3 *delivery = open(m_files.haldor, QString());
+        for (sqlite3 *db : {haldor, mirva, delivery})
+            readAll(db, QStringLiteral("SELECT @@TRANCOUNT as flTrans"));
+        for (const QString &statement : haldorStatements)
+            readAll(haldor, statement);
+        for (const QString &statement : mirvaStatements)
+            readAll(mirva, statement);
+        for (sqlite3 *db : {haldor, mirva, delivery})
+            sqlite3_close(db);
+        return timer.nsecsElapsed() / 1e6;
+    }
+
+    double runOn(const QStringList &statements)
+    {
+        sqlite3 *db = open(m_files.haldor, QString());
+        QElapsedTimer timer;
+        timer.start();
+        for (const QString &statement : statements)
+            readAll(db, statement);
+        const double ms = timer.nsecsElapsed() / 1e6;
+        sqlite3_close(db);
+        return ms;
+    }
+
+private:
+    static sqlite3 *open(const QString &file, const QString &attach)
+    {
+        sqlite3 *db = nullptr;
+        sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+        sqlite3_busy_timeout(db, 5000);
+        platform::sqlite::installDeskFunctions(db);
+        sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+        if (!attach.isEmpty())
+            sqlite3_exec(db, ("ATTACH DATABASE '" + attach.toUtf8() + "' AS attached1").constData(), nullptr,
+                         nullptr, nullptr);
+        return db;
+    }
+
+    static void readAll(sqlite3 *db, const QString &statement)
+    {
+        const QByteArray sql = platform::sql::translateTsql(statement).toUtf8();
+        sqlite3_stmt *stmt = nullptr;
+        sqlite3_prepare_v2(db, sql.constData(), static_cast<int>(sql.size()), &stmt, nullptr);
+        while (sqlite3_step(stmt) == SQLITE_ROW)
+            for (int i = 0; i < sqlite3_column_count(stmt); ++i)
+                sqlite3_column_value(stmt, i);
+        sqlite3_finalize(stmt);
+    }
+
+    demo::Files m_files;
+};
+
+QString lit(const QString &text)
+{
+    return QLatin1Char('\'') + text + QLatin1Char('\'');
+}
+
+struct Figure
+{
+    QString what;
+    int size;
+    double desk;
+    double direct;
+};
+
+void print(const std::vector<Figure> &figures)
+{
+    std::printf("\n| register | measure | desk (ms) | direct (ms) | ratio |\n|---:|---|---:|---:|---:|\n");
+    for (const Figure &f : figures)
+        std::printf("| %d | %s | %.1f | %.1f | %.2f |\n", f.size, qPrintable(f.what), f.desk, f.direct,
+                    f.direct > 0 ? f.desk / f.direct : 0.0);
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    const int largest = argc > 1 ? QByteArray(argv[1]).toInt() : 1000000;
+    testsupport::MessageBoxRecorder boxes;
+    std::vector<Figure> figures;
+    double pickerPeak = 0;
+
+    for (int size : {10000, 100000, 1000000}) {
+        if (size > largest)
+            break;
+        QTemporaryDir dir;
+        demo::createSchemaOnly(dir.path());
+        const demo::Files files = demo::demoFiles(dir.path());
+        const demo::ConnectionStrings strings = demo::connectionStrings(dir.path());
+        std::fprintf(stderr, "building registers of %d members...\n", size);
+        demo::insertMembers(files.haldor, registerOf(size, 1, QStringLiteral("H")));
+        demo::insertMembers(files.mirva, registerOf(size, 1, QStringLiteral("M")));
+        Data().setConnectionStrings(strings.sqlServer, strings.haldor, strings.mirva);
+        DirectDesk direct(files);
+
+        frmMain window;
+        window.show();
+        auto *entry = window.findChild<QLineEdit *>(QStringLiteral("FXNo_TAP"));
+        auto search = [&](const QString &text) {
+            entry->setText(text);
+            entry->setFocus();
+            QElapsedTimer timer;
+            timer.start();
+            QTest::keyClick(entry, Qt::Key_Return);
+            return timer.nsecsElapsed() / 1e6;
+        };
+        const QString active = QStringLiteral("SELECT * FROM vwAssociados_Completos_Activos WHERE ");
+        const QString full = QStringLiteral("SELECT * FROM vwAssociados_Completos WHERE ");
+
+        // A company number: A1 hits, B1 finds it in MIRVA too.
+        std::vector<double> deskTimes, directTimes;
+        for (int i = 0; i < Repeats; ++i) {
+            const QString number = QString::number(100000 + size / 3 + i);
+            deskTimes.push_back(search(number));
+            directTimes.push_back(direct.run({active + QStringLiteral("no_empresa = ") + lit(number)},
+                                             {full + QStringLiteral("no_empresa = ") + lit(number)}));
+        }
+        figures.push_back({QStringLiteral("company-number search"), size, median(deskTimes), median(directTimes)});
+
+        // A unique name: A1, A2 miss, A3 finds one; B1 misses, B2 misses.
+        deskTimes.clear();
+        directTimes.clear();
+        const QString unique = QStringLiteral("zacarias unico");
+        for (int i = 0; i < Repeats; ++i) {
+            deskTimes.push_back(search(unique));
+            directTimes.push_back(direct.run({active + QStringLiteral("no_empresa = ") + lit(unique),
+                                              active + QStringLiteral("no_socio = ") + lit(unique),
+                                              active + QStringLiteral("nome_union like '%zacarias%unico%'"),
+                                              full + QStringLiteral("no_socio = ") + lit(unique)},
+                                             {full + QStringLiteral("no_empresa = ") + lit(unique)}));
+        }
+        figures.push_back({QStringLiteral("unique name search"), size, median(deskTimes), median(directTimes)});
+
+        // Names that open the picker; the operator confirms the first row.
+        for (const auto &[word, rows] : {std::pair{QStringLiteral("milhar"), 1000},
+                                         std::pair{QStringLiteral("centena"), 100000}}) {
+            if (rows > size)
+                continue;
+            deskTimes.clear();
+            directTimes.clear();
+            std::vector<double> openTimes;
+            for (int i = 0; i < (rows > 1000 ? 2 : Repeats); ++i) {
+                QElapsedTimer timer;
+                double opened = 0;
+                testsupport::whenModal([&](QWidget *modal) {
+                    opened = timer.nsecsElapsed() / 1e6;
+                    if (rows == 100000)
+                        pickerPeak = std::max(pickerPeak, peakMemoryMiB());
+                    QTest::mouseClick(modal->findChild<QPushButton *>(QStringLiteral("Command2")), Qt::LeftButton);
+                });
+                entry->setText(word);
+                entry->setFocus();
+                timer.start();
+                QTest::keyClick(entry, Qt::Key_Return);
+                deskTimes.push_back(timer.nsecsElapsed() / 1e6);
+                openTimes.push_back(opened);
+                directTimes.push_back(direct.run({active + QStringLiteral("no_empresa = ") + lit(word),
+                                                  active + QStringLiteral("no_socio = ") + lit(word),
+                                                  active + QStringLiteral("nome_union like '%") + word +
+                                                      QStringLiteral("%'"),
+                                                  full + QStringLiteral("no_socio = ") + lit(word)},
+                                                 {full + QStringLiteral("no_empresa = ") + lit(word)}));
+            }
+            figures.push_back({QStringLiteral("name search, picker of %1 rows: Enter to picker open").arg(rows), size,
+                               median(openTimes), median(directTimes)});
+            figures.push_back({QStringLiteral("name search, picker of %1 rows: Enter to member shown").arg(rows),
+                               size, median(deskTimes), median(directTimes)});
+        }
+
+        // Deliveries: search a new member, then time the click alone.
+        deskTimes.clear();
+        directTimes.clear();
+        auto *deliver = window.findChild<QPushButton *>(QStringLiteral("Command2"));
+        for (int i = 0; i < Repeats; ++i) {
+            search(QString::number(100000 + i));
+            QElapsedTimer timer;
+            timer.start();
+            QTest::mouseClick(deliver, Qt::LeftButton);
+            deskTimes.push_back(timer.nsecsElapsed() / 1e6);
+            const int socio = 900000 + i;
+            directTimes.push_back(direct.runOn(
+                {QStringLiteral("SELECT MAX(convite_no) as last FROM tbVelunas"),
+                 QStringLiteral("SELECT * FROM tbVelunas WHERE socio_id = %1 AND base_dados = 1").arg(socio),
+                 QStringLiteral("SELECT * FROM tbVelunas WHERE socio_id = %1 AND base_dados = 1").arg(socio),
+                 QStringLiteral("INSERT INTO tbVelunas (socio_id, base_dados, data, convite_no, no_tap, nome, empresa, "
+                                "email) VALUES (%1,1, GETDATE(), %2,'1','Nome','Empresa','e@x.pt')")
+                     .arg(socio)
+                     .arg(800000 + i)}));
+        }
+        figures.push_back({QStringLiteral("delivery: click to number shown"), size, median(deskTimes),
+                           median(directTimes)});
+        print(figures);
+    }
+    Data().setConnectionStrings(QString(), QString(), QString());
+    std::printf("\nPeak memory of the desk with the 100,000-row picker open: %.0f MiB\n", pickerPeak);
+    std::printf("Targets: number search within 1.5x direct; picker of 100,000 rows open within 500 ms; "
+                "delivery within 20 ms.\n");
+    return 0;
+}
