@@ -1,0 +1,37 @@
+#include "data/modDirectorios.h"
+
+#include "data/TrimSpaces.h"
+#include "platform/SpecialFolders.h"
+
+#include <QFile>
+
+namespace modDirectorios {
+
+QString ObterPastaEspecial(int folderNumber)
+{
+    try {
+        QString path = platform::specialFolderPath(folderNumber);
+        // The shell hands back a fixed buffer: only the text before its NUL counts.
+        const qsizetype nul = path.indexOf(QChar(u'\0'));
+        if (nul >= 0)
+            path.truncate(nul);
+        return datatext::trimSpaces(path);
+    } catch (...) {
+        return QString();
+    }
+}
+
+bool FicheiroTemConteudo(const QString &path)
+{
+    try {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return false;
+        const QByteArray firstLine = file.readLine();
+        return !firstLine.isEmpty() && firstLine.front() != '\n' && firstLine.front() != '\r';
+    } catch (...) {
+        return false;
+    }
+}
+
+} // namespace modDirectorios
