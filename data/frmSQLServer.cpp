@@ -77,8 +77,8 @@ void frmSQLServer::Command2_Click()
 
 void frmSQLServer::showEvent(QShowEvent *event)
 {
-    // Above every other window, so that the operator sees why the desk waits.
-    raise();
+    // The window stays on top by its flag; activating it puts the operator's
+    // keys there rather than in the disabled caller.
     activateWindow();
     QWidget::showEvent(event);
 }

@@ -23,8 +23,10 @@ namespace {
 QByteArray existingFileUri(const QString &path)
 {
     QString absolute = QDir::fromNativeSeparators(QFileInfo(path).absoluteFilePath());
-    if (!absolute.startsWith(QLatin1Char('/')))
-        absolute.prepend(QLatin1String("//")); // a drive letter: file:///C:/...
+    if (absolute.startsWith(QLatin1String("//")))
+        absolute.prepend(QLatin1String("//")); // a share: file:////server/share/...
+    else if (!absolute.startsWith(QLatin1Char('/')))
+        absolute.prepend(QLatin1Char('/')); // a drive letter: file:/C:/...
     return "file:" + QUrl::toPercentEncoding(absolute, "/:") + "?mode=rw";
 }
 

@@ -5,6 +5,7 @@
 #include "platform/db/SqliteProvider.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -51,6 +52,7 @@ private slots:
     void opensAnExistingFileOnly_data();
     void opensAnExistingFileOnly();
     void unknownProviderFailsToOpen();
+    void pathsWithUriCharactersOpen();
     void readsValuesByTheirTypes();
     void evaluatesTheDesksExpressions_data();
     void evaluatesTheDesksExpressions();
@@ -119,6 +121,17 @@ void tst_SqliteProvider::unknownProviderFailsToOpen()
     QCOMPARE(error.number(), platform::ErrorNumber::ProviderNotFound);
     QCOMPARE(connection.State(), 0);
     QCOMPARE(connection.Errors().size(), 1);
+}
+
+void tst_SqliteProvider::pathsWithUriCharactersOpen()
+{
+    QVERIFY(QDir(m_dir->path()).mkpath(u"pasta com espaço #1?%20"_qs));
+    const QString path = m_dir->filePath(u"pasta com espaço #1?%20/ação.db"_qs);
+    platform::sqlite::createDatabaseFile(path, QStringLiteral("CREATE TABLE t (x INTEGER);"));
+    Connection connection;
+    connection.setConnectionString(sqliteString(m_path, QStringLiteral(";Attach=") + path));
+    connection.Open();
+    QCOMPARE(connection.Execute(QStringLiteral("SELECT count(*) FROM t"))->value(0).toInt(), 0);
 }
 
 void tst_SqliteProvider::readsValuesByTheirTypes()

@@ -1,0 +1,222 @@
+#include "Deployment.h"
+#include "data/Data.h"
+#include "data/DemoDatabase.h"
+#include "data/modTestConnection.h"
+#include "platform/MachineCipher.h"
+#include "platform/Registry.h"
+#include "platform/SpecialFolders.h"
+#include "platform/db/Provider.h"
+#include "platform/db/SqliteProvider.h"
+#include "tests/support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using platform::Connection;
+
+namespace {
+
+const QString Entry = QStringLiteral("Balcao");
+const QString KeyPath = QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Quorvane\\Balcao");
+
+// The server provider of a built string, standing in as the embedded one
+// and keeping the properties it was opened with.
+class RecordingProvider final : public platform::Provider
+{
+public:
+    explicit RecordingProvider(QList<platform::ConnectionProperties> &opened) : m_opened(opened) {}
+    void open(const platform::ConnectionProperties &properties, const QString &user, const QString &password,
+              QList<platform::ErrorRecord> &errors) override
+    {
+        m_opened.append(properties);
+        m_real.open(properties, user, password, errors);
+    }
+    platform::ResultTable execute(const QString &statement, qint64 *affected,
+                                  QList<platform::ErrorRecord> &errors) override
+    {
+        return m_real.execute(statement, affected, errors);
+    }
+    void close() override { m_real.close(); }
+
+private:
+    QList<platform::ConnectionProperties> &m_opened;
+    platform::sqlite::SqliteProvider m_real;
+};
+
+} // namespace
+
+// Connection strings built from a settings entry, and the data environment.
+class tst_OpenConnection : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void dataStartsWithTheBuiltInStrings();
+    void init();
+    void cleanup();
+    void buildsTheStringFromTheEntry();
+    void stopsAtTheFirstMissingValue_data();
+    void stopsAtTheFirstMissingValue();
+    void passwordThatDoesNotDecipherIsEmpty();
+    void givenStringIsUsedUnchanged();
+    void dataAssemblesAnEmptyStringFromItsEntry();
+
+private:
+    void writeShadow(const QStringList &valueNames);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<testsupport::MessageBoxRecorder> m_boxes;
+    QList<platform::ConnectionProperties> m_opened;
+    QString m_database;
+    QString m_sealedPassword;
+};
+
+void tst_OpenConnection::dataStartsWithTheBuiltInStrings()
+{
+    QCOMPARE(Data().SqlServer().ConnectionString(), QString::fromUtf8(deployment::ConnectionSqlServer));
+    QCOMPARE(Data().HALDOR().ConnectionString(), QString::fromUtf8(deployment::ConnectionHaldor));
+    QCOMPARE(Data().MIRVA().ConnectionString(), QString::fromUtf8(deployment::ConnectionMirva));
+    QCOMPARE(&Data(), &Data());
+}
+
+void tst_OpenConnection::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_boxes = std::make_unique<testsupport::MessageBoxRecorder>();
+    platform::overrideCommonAppData(m_dir->path());
+    platform::setRegistryFile(m_dir->filePath(QStringLiteral("sem-registo.reg")));
+    QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("ZEFA Software")));
+    demo::createSchemaOnly(m_dir->path());
+    m_database = demo::demoFiles(m_dir->path()).haldor;
+    m_sealedPassword = platform::sealForMachine(QStringLiteral("s3gredo"));
+    m_opened.clear();
+    platform::registerProvider(QStringLiteral("SQLOLEDB.1"),
+                               [this] { return std::make_unique<RecordingProvider>(m_opened); });
+}
+
+void tst_OpenConnection::cleanup()
+{
+    platform::registerProvider(QStringLiteral("SQLOLEDB.1"), {});
+    platform::overrideCommonAppData(QString());
+    platform::setRegistryFile(QString());
+    m_boxes.reset();
+}
+
+void tst_OpenConnection::writeShadow(const QStringList &valueNames)
+{
+    const QHash<QString, QString> values = {
+        {QStringLiteral("dtSecurityInfo"), QStringLiteral("True")},
+        {QStringLiteral("dtUser"), QStringLiteral("balcao")},
+        {QStringLiteral("dtPassword"), m_sealedPassword},
+        {QStringLiteral("dtInitialCatalog"), QStringLiteral("Velunas")},
+        {QStringLiteral("dtDataSource"), m_database},
+    };
+    QFile file(m_dir->filePath(QStringLiteral("ZEFA Software/RegShadow.db")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    for (const QString &name : valueNames)
+        file.write((KeyPath + QLatin1Char(':') + name + QLatin1Char('=') + values.value(name)).toLocal8Bit() + "\r\n");
+}
+
+void tst_OpenConnection::buildsTheStringFromTheEntry()
+{
+    writeShadow({u"dtSecurityInfo"_qs, u"dtUser"_qs, u"dtPassword"_qs, u"dtInitialCatalog"_qs, u"dtDataSource"_qs});
+    Connection connection;
+    QString entry = Entry;
+    QString text;
+    QVERIFY(modTestConnection::OpenConnection(connection, entry, text));
+    QCOMPARE(text, QStringLiteral("Provider=SQLOLEDB.1;Persist Security Info=True;User ID=balcao;Password=s3gredo;"
+                                  "Initial Catalog=Velunas;Data Source=%1;Connect Timeout=15")
+                       .arg(m_database));
+    QCOMPARE(connection.ConnectionString(), text);
+    QCOMPARE(connection.State(), 1);
+    QCOMPARE(m_opened.size(), 1);
+    QCOMPARE(m_opened.first().value(u"Password"_qs), u"s3gredo"_qs);
+    QVERIFY(m_boxes->calls().isEmpty());
+}
+
+void tst_OpenConnection::stopsAtTheFirstMissingValue_data()
+{
+    QTest::addColumn<QStringList>("present");
+    QTest::newRow("no dtSecurityInfo") << QStringList{u"dtUser"_qs, u"dtPassword"_qs, u"dtInitialCatalog"_qs,
+                                                      u"dtDataSource"_qs};
+    QTest::newRow("no dtPassword") << QStringList{u"dtSecurityInfo"_qs, u"dtUser"_qs, u"dtInitialCatalog"_qs,
+                                                  u"dtDataSource"_qs};
+    QTest::newRow("no dtDataSource") << QStringList{u"dtSecurityInfo"_qs, u"dtUser"_qs, u"dtPassword"_qs,
+                                                    u"dtInitialCatalog"_qs};
+}
+
+void tst_OpenConnection::stopsAtTheFirstMissingValue()
+{
+    QFETCH(QStringList, present);
+    writeShadow(present);
+    // A connection already open elsewhere must be left as it is.
+    Connection connection;
+    const QString before = QStringLiteral("Provider=SQLite;Data Source=") + m_database;
+    connection.setConnectionString(before);
+    connection.Open();
+    QString entry = Entry;
+    QString text;
+    QVERIFY(!modTestConnection::OpenConnection(connection, entry, text));
+    QVERIFY(text.isEmpty());
+    QCOMPARE(connection.State(), 1);
+    QCOMPARE(connection.ConnectionString(), before);
+    QVERIFY(m_opened.isEmpty());
+
+    // TestConnection on a closed connection: false, and the caller's string stays empty.
+    Connection closed;
+    QVERIFY(!modTestConnection::TestConnection(closed, entry, nullptr, text, false));
+    QVERIFY(text.isEmpty());
+    QVERIFY(closed.ConnectionString().isEmpty());
+}
+
+void tst_OpenConnection::passwordThatDoesNotDecipherIsEmpty()
+{
+    m_sealedPassword = QStringLiteral("s3gredo"); // stored in plain, never enciphered
+    writeShadow({u"dtSecurityInfo"_qs, u"dtUser"_qs, u"dtPassword"_qs, u"dtInitialCatalog"_qs, u"dtDataSource"_qs});
+    Connection connection;
+    QString entry = Entry;
+    QString text;
+    modTestConnection::OpenConnection(connection, entry, text);
+    QVERIFY2(text.contains(u";Password=;"_qs), qPrintable(text));
+    QCOMPARE(m_opened.size(), 1);
+    QCOMPARE(m_opened.first().value(u"Password"_qs), QString());
+}
+
+void tst_OpenConnection::givenStringIsUsedUnchanged()
+{
+    writeShadow({u"dtSecurityInfo"_qs, u"dtUser"_qs, u"dtPassword"_qs, u"dtInitialCatalog"_qs, u"dtDataSource"_qs});
+    Connection connection;
+    QString entry = Entry;
+    QString text = QStringLiteral("Provider=SQLite;Data Source=") + m_database;
+    QVERIFY(modTestConnection::OpenConnection(connection, entry, text));
+    QCOMPARE(text, QStringLiteral("Provider=SQLite;Data Source=") + m_database);
+    QVERIFY(m_opened.isEmpty()); // the settings' provider was never asked
+    // Open already: the given string cannot be set again, yet the result is true.
+    QString other = QStringLiteral("Provider=SQLite;Data Source=") + m_dir->filePath(u"outro.db"_qs);
+    QVERIFY(modTestConnection::OpenConnection(connection, entry, other));
+    QCOMPARE(connection.ConnectionString(), text);
+}
+
+void tst_OpenConnection::dataAssemblesAnEmptyStringFromItsEntry()
+{
+    QFile file(m_dir->filePath(QStringLiteral("ZEFA Software/RegShadow.db")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    for (const char *line : {"dtSecurityInfo=False", "dtUser=haldor", "dtPassword=x", "dtInitialCatalog=HALDOR",
+                             "dtDataSource=servidor\\sql,1433"})
+        file.write("HKEY_LOCAL_MACHINE\\SOFTWARE\\Quorvane\\HALDOR:" + QByteArray(line) + "\r\n");
+    file.close();
+    const QString sqlServer = QStringLiteral("Provider=SQLite;Data Source=") + m_database;
+    Data().setConnectionStrings(sqlServer, QString(), sqlServer);
+    QCOMPARE(Data().SqlServer().ConnectionString(), sqlServer);
+    QCOMPARE(Data().HALDOR().ConnectionString(),
+             u"Provider=SQLOLEDB.1;Persist Security Info=False;User ID=haldor;Password=;Initial Catalog=HALDOR;"
+             "Data Source=servidor\\sql,1433;Connect Timeout=15"_qs);
+    // No entry for MIRVA: its string stays empty, and a test of it fails.
+    Data().setConnectionStrings(sqlServer, sqlServer, QString());
+    QVERIFY(Data().MIRVA().ConnectionString().isEmpty());
+}
+
+QTEST_MAIN(tst_OpenConnection)
+#include "tst_OpenConnection.moc"
