@@ -1,0 +1,64 @@
+#include "sqltext/modData.h"
+
+#include "platform/Conversions.h"
+#include "platform/RuntimeError.h"
+#include "platform/db/Recordset.h"
+#include "system/ErrorReporting.h"
+
+namespace modData {
+
+namespace {
+const QString Blank = QStringLiteral(" ");
+
+bool hasField(const platform::Recordset &recordset, const QString &fieldName)
+{
+    const QString wanted = fieldName.toUpper();
+    for (int index = 0; index < recordset.fieldCount(); ++index)
+        if (recordset.fieldName(index).toUpper() == wanted)
+            return true;
+    return false;
+}
+
+QString displayText(const QVariant &value, int kind)
+{
+    switch (kind) {
+    case 1:
+        return platform::Format(value, QStringLiteral("dd-mm-yyyy"));
+    case 2:
+        return platform::Format(value, QStringLiteral("#,##0.00;- #,##0.00"));
+    case 3:
+        return platform::CStr(value);
+    case 4:
+        return platform::Format(value, QStringLiteral("€ #,##0.00;€ -#,##0.00"));
+    case 5:
+        return platform::Format(value, QStringLiteral("0.00 %"));
+    case 6:
+        return platform::Format(platform::CLng(value), QStringLiteral("#,##0"));
+    case 7:
+        return platform::Format(value, QStringLiteral("dd-mm-yyyy Hh:Nn:Ss"));
+    case 8:
+        return platform::Format(value, QStringLiteral("yyyy-mm-dd"));
+    default:
+        return QString();
+    }
+}
+} // namespace
+
+QString ListField(platform::Recordset &recordset, const QString &fieldName, int kind)
+{
+    try {
+        if (!hasField(recordset, fieldName))
+            return Blank;
+        const QVariant value = recordset.value(fieldName);
+        if (platform::IsNull(value))
+            return Blank;
+        return displayText(value, kind);
+    } catch (...) {
+        errorreporting::ReportModuleError(platform::currentRuntimeError(),
+                                          {QStringLiteral("ZEFA Tarn Software"), QStringLiteral("Pellow"),
+                                           QStringLiteral("modData"), QStringLiteral("ListField")});
+        return QString();
+    }
+}
+
+} // namespace modData

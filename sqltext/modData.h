@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+namespace platform {
+class Recordset;
+}
+
+namespace modData {
+
+// The display text of one field of the current row: one blank for a field
+// the recordset lacks or a Null value, "" for an unknown kind or an error
+// (which is reported).
+QString ListField(platform::Recordset &recordset, const QString &fieldName, int kind);
+
+} // namespace modData
