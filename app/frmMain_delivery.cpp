@@ -44,9 +44,8 @@ qint32 frmMain::nextInvitationNumber()
 // connection that finds it names the register in the message.
 bool frmMain::refuseIfDelivered()
 {
-    const QString statement = QStringLiteral("SELECT * FROM tbVelunas WHERE socio_id = %1 AND base_dados = %2")
-                                  .arg(SocioID)
-                                  .arg(BaseDados);
+    const QString statement =
+        QStringLiteral("SELECT * FROM tbVelunas WHERE socio_id = %1 AND base_dados = %2").arg(SocioID).arg(BaseDados);
     const std::pair<platform::Connection *, QString> checks[] = {
         {&require(ConnMIRVA), QStringLiteral(" na MIRVA.")},
         {&require(ConnHALDOR), QStringLiteral(" no HALDOR.")},
@@ -59,11 +58,11 @@ bool frmMain::refuseIfDelivered()
             continue;
         }
         Command2->setEnabled(false);
-        const QString message = QStringLiteral("Já foi entregue o convite nº ") +
-                                platform::CStr(recordset.value(QStringLiteral("convite_no"))) +
-                                QStringLiteral(" a este associado no dia ") +
-                                platform::Format(recordset.value(QStringLiteral("data")), QStringLiteral("dd-mm-yyyy Hh:Nn")) +
-                                ending;
+        const QString message =
+            QStringLiteral("Já foi entregue o convite nº ") +
+            platform::CStr(recordset.value(QStringLiteral("convite_no"))) +
+            QStringLiteral(" a este associado no dia ") +
+            platform::Format(recordset.value(QStringLiteral("data")), QStringLiteral("dd-mm-yyyy Hh:Nn")) + ending;
         recordset.Close();
         platform::MsgBox(message, platform::MessageBoxStyle::Information);
         FXNo_TAP->setFocus(Qt::OtherFocusReason);

@@ -3,6 +3,7 @@
 
 #include "app/frmMainLayout.h"
 
+#include "controls/modControls.h"
 #include "platform/RuntimeError.h"
 #include "system/ErrorReporting.h"
 #include "system/modProcessos.h"
@@ -56,12 +57,12 @@ void frmMain::FXNo_TAP_Change()
 
 void frmMain::FXNo_TAP_GotFocus()
 {
-    FXNo_TAP->setSelection(0, static_cast<int>(FXNo_TAP->text().size()));
+    modControls::SelectOnFocus(FXNo_TAP, 3);
 }
 
 void frmMain::FXNo_TAP_LostFocus()
 {
-    FXNo_TAP->setProperty("Tag", QString());
+    modControls::FormatOnLostFocus(FXNo_TAP, 3);
 }
 
 void frmMain::FXNo_TAP_KeyDown(int keyCode, int)

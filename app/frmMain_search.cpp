@@ -107,8 +107,8 @@ frmMain::NameSearch frmMain::searchByName(platform::Connection &connection, cons
         QString texts[4];
         for (int i = 0; i < 4; ++i)
             texts[i] = modData::ListField(*recordset, kind3Fields[i], 3);
-        rows.push_back({QStringLiteral("#") + platform::CStr(recordset->value(QStringLiteral("contacto_id"))),
-                        texts[0], texts[1], texts[2], texts[3]});
+        rows.push_back({QStringLiteral("#") + platform::CStr(recordset->value(QStringLiteral("contacto_id"))), texts[0],
+                        texts[1], texts[2], texts[3]});
     }
     picker->addItems(rows);
     picker->exec();
@@ -192,8 +192,8 @@ void frmMain::Command4_Click()
         bool inactiveInMirva = false;
         bool inactiveInHaldor = false;
         auto byNumber = [this](platform::Connection &connection, const QString &view, const char *column) {
-            return openOn(connection, view + QLatin1String(column) + QStringLiteral(" = ") +
-                                          modCode::SqlLiteral(FXNo_TAP, 4));
+            return openOn(connection,
+                          view + QLatin1String(column) + QStringLiteral(" = ") + modCode::SqlLiteral(FXNo_TAP, 4));
         };
         auto namePattern = [this] { return QStringLiteral("nome_union like ") + modCode::SqlLiteral(FXNo_TAP, 6); };
 

@@ -118,8 +118,8 @@ private:
         platform::sqlite::installDeskFunctions(db);
         sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
         if (!attach.isEmpty())
-            sqlite3_exec(db, ("ATTACH DATABASE '" + attach.toUtf8() + "' AS attached1").constData(), nullptr,
-                         nullptr, nullptr);
+            sqlite3_exec(db, ("ATTACH DATABASE '" + attach.toUtf8() + "' AS attached1").constData(), nullptr, nullptr,
+                         nullptr);
         return db;
     }
 
@@ -221,8 +221,8 @@ int main(int argc, char *argv[])
         figures.push_back({QStringLiteral("unique name search"), size, median(deskTimes), median(directTimes)});
 
         // Names that open the picker; the operator confirms the first row.
-        for (const auto &[word, rows] : {std::pair{QStringLiteral("milhar"), 1000},
-                                         std::pair{QStringLiteral("centena"), 100000}}) {
+        for (const auto &[word, rows] :
+             {std::pair{QStringLiteral("milhar"), 1000}, std::pair{QStringLiteral("centena"), 100000}}) {
             if (rows > size)
                 continue;
             deskTimes.clear();
@@ -243,17 +243,17 @@ int main(int argc, char *argv[])
                 QTest::keyClick(entry, Qt::Key_Return);
                 deskTimes.push_back(timer.nsecsElapsed() / 1e6);
                 openTimes.push_back(opened);
-                directTimes.push_back(direct.run({active + QStringLiteral("no_empresa = ") + lit(word),
-                                                  active + QStringLiteral("no_socio = ") + lit(word),
-                                                  active + QStringLiteral("nome_union like '%") + word +
-                                                      QStringLiteral("%'"),
-                                                  full + QStringLiteral("no_socio = ") + lit(word)},
-                                                 {full + QStringLiteral("no_empresa = ") + lit(word)}));
+                directTimes.push_back(
+                    direct.run({active + QStringLiteral("no_empresa = ") + lit(word),
+                                active + QStringLiteral("no_socio = ") + lit(word),
+                                active + QStringLiteral("nome_union like '%") + word + QStringLiteral("%'"),
+                                full + QStringLiteral("no_socio = ") + lit(word)},
+                               {full + QStringLiteral("no_empresa = ") + lit(word)}));
             }
             figures.push_back({QStringLiteral("name search, picker of %1 rows: Enter to picker open").arg(rows), size,
                                median(openTimes), median(directTimes)});
-            figures.push_back({QStringLiteral("name search, picker of %1 rows: Enter to member shown").arg(rows),
-                               size, median(deskTimes), median(directTimes)});
+            figures.push_back({QStringLiteral("name search, picker of %1 rows: Enter to member shown").arg(rows), size,
+                               median(deskTimes), median(directTimes)});
         }
 
         // Deliveries: search a new member, then time the click alone.
@@ -276,8 +276,8 @@ int main(int argc, char *argv[])
                      .arg(socio)
                      .arg(800000 + i)}));
         }
-        figures.push_back({QStringLiteral("delivery: click to number shown"), size, median(deskTimes),
-                           median(directTimes)});
+        figures.push_back(
+            {QStringLiteral("delivery: click to number shown"), size, median(deskTimes), median(directTimes)});
         print(figures);
     }
     Data().setConnectionStrings(QString(), QString(), QString());

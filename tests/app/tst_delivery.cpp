@@ -16,10 +16,10 @@ class tst_delivery : public QObject
 private:
     static void addTwo(DeskFixture &desk)
     {
-        desk.addHaldor({member(1, QStringLiteral("1001"), QStringLiteral("S-1"), QStringLiteral("Ana D'Ávila"), 1,
-                               QStringLiteral("ana@exemplo.pt"), QStringLiteral("Sá & Filhos, Lda.")),
-                        member(2, QStringLiteral("2002"), QStringLiteral("S-2"), QStringLiteral("Bruno"), 1,
-                               QVariant())});
+        desk.addHaldor(
+            {member(1, QStringLiteral("1001"), QStringLiteral("S-1"), QStringLiteral("Ana D'Ávila"), 1,
+                    QStringLiteral("ana@exemplo.pt"), QStringLiteral("Sá & Filhos, Lda.")),
+             member(2, QStringLiteral("2002"), QStringLiteral("S-2"), QStringLiteral("Bruno"), 1, QVariant())});
     }
 
     static void insertDelivery(DeskFixture &desk, int socio, int code, int number, const QString &when)
@@ -55,10 +55,10 @@ private slots:
         desk.deliver();
         QCOMPARE(desk.box("FXConvite_No")->text(), QString::number(expected));
         QVERIFY(!desk.button("Command2")->isEnabled());
-        const auto rows = desk.rows(desk.files.haldor,
-                                    QStringLiteral("SELECT socio_id, base_dados, no_tap, nome, empresa, email "
-                                                   "FROM tbVelunas WHERE convite_no = %1")
-                                        .arg(expected));
+        const auto rows =
+            desk.rows(desk.files.haldor, QStringLiteral("SELECT socio_id, base_dados, no_tap, nome, empresa, email "
+                                                        "FROM tbVelunas WHERE convite_no = %1")
+                                             .arg(expected));
         QCOMPARE(rows.size(), 1);
         QCOMPARE(rows.at(0).at(0).toInt(), 1);
         QCOMPARE(rows.at(0).at(1).toInt(), 1);

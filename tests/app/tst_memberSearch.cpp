@@ -29,14 +29,31 @@ private slots:
         QTest::addColumn<QString>("where");
         QTest::addColumn<int>("socio");
         QTest::addColumn<int>("code");
-        QTest::newRow("A1 company number, HALDOR only") << " 1001 " << "Ana Sá" << "HALDOR" << 1 << 1;
-        QTest::newRow("A2 member number") << "S-2" << "Bruno Antunes" << "HALDOR" << 2 << 1;
-        QTest::newRow("A1 company also in MIRVA keeps stage A") << "3003" << "Carla Reis" << "HALDOR / MIRVA" << 3 << 1;
-        QTest::newRow("B1 company only in MIRVA") << "7007" << "Duarte Mota" << "MIRVA" << 70 << 2;
-        QTest::newRow("B2 inactive HALDOR member by number") << "S-9" << "Inês Fonseca" << "HALDOR" << 9 << 2;
-        QTest::newRow("B2 replaces an inactive MIRVA member") << "8008" << "Rui Lopes" << "HALDOR / MIRVA" << 11 << 2;
-        QTest::newRow("A3 unique name ignoring case and accents") << "joao" << "João Gonçalves" << "HALDOR" << 4 << 1;
-        QTest::newRow("B3 unique name in MIRVA") << "zeferino" << "Zeferino Bastos" << "MIRVA" << 71 << 1;
+        QTest::newRow("A1 company number, HALDOR only") << " 1001 "
+                                                        << "Ana Sá"
+                                                        << "HALDOR" << 1 << 1;
+        // B2 reads the same member again by number and gives it code 2.
+        QTest::newRow("A2 member number, taken again by B2") << "S-2"
+                                                             << "Bruno Antunes"
+                                                             << "HALDOR" << 2 << 2;
+        QTest::newRow("A1 company also in MIRVA keeps stage A") << "3003"
+                                                                << "Carla Reis"
+                                                                << "HALDOR / MIRVA" << 3 << 1;
+        QTest::newRow("B1 company only in MIRVA") << "7007"
+                                                  << "Duarte Mota"
+                                                  << "MIRVA" << 70 << 2;
+        QTest::newRow("B2 inactive HALDOR member by number") << "S-9"
+                                                             << "Inês Fonseca"
+                                                             << "HALDOR" << 9 << 2;
+        QTest::newRow("B2 replaces an inactive MIRVA member") << "8008"
+                                                              << "Rui Lopes"
+                                                              << "HALDOR / MIRVA" << 11 << 2;
+        QTest::newRow("A3 unique name ignoring case and accents") << "joao"
+                                                                  << "João Gonçalves"
+                                                                  << "HALDOR" << 4 << 1;
+        QTest::newRow("B3 unique name in MIRVA") << "zeferino"
+                                                 << "Zeferino Bastos"
+                                                 << "MIRVA" << 71 << 1;
     }
 
     void cascade()
@@ -73,9 +90,12 @@ private slots:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("firstLine");
-        QTest::newRow("MIRVA only") << "7007" << "Atenção: este associado está INACTIVO na MIRVA!";
-        QTest::newRow("HALDOR only") << "S-9" << "Atenção: este associado está INACTIVO na HALDOR!";
-        QTest::newRow("both") << "8008" << "Atenção: este associado está INACTIVO na MIRVA e/ou no HALDOR!";
+        QTest::newRow("MIRVA only") << "7007"
+                                    << "Atenção: este associado está INACTIVO na MIRVA!";
+        QTest::newRow("HALDOR only") << "S-9"
+                                     << "Atenção: este associado está INACTIVO na HALDOR!";
+        QTest::newRow("both") << "8008"
+                              << "Atenção: este associado está INACTIVO na MIRVA e/ou no HALDOR!";
     }
 
     void inactivityWarnings()
@@ -98,7 +118,8 @@ private slots:
     void activoNullIsActive()
     {
         DeskFixture desk;
-        desk.addMirva({member(70, QStringLiteral("7007"), QStringLiteral("M-7"), QStringLiteral("Duarte"), QVariant())});
+        desk.addMirva(
+            {member(70, QStringLiteral("7007"), QStringLiteral("M-7"), QStringLiteral("Duarte"), QVariant())});
         desk.search(QStringLiteral("7007"));
         QCOMPARE(desk.box("FXMIRVA_HALDOR")->text(), QStringLiteral("MIRVA"));
         QVERIFY(desk.boxes.calls().isEmpty());
@@ -110,7 +131,8 @@ private slots:
         desk.addHaldor({member(1, QStringLiteral("1001"), QStringLiteral("S-1"), QStringLiteral("Ana"))});
         desk.search(QStringLiteral("O'Neil"));
         QCOMPARE(desk.boxes.calls().size(), 1);
-        QCOMPARE(desk.boxes.calls().at(0).text, QStringLiteral("O associado não foi encontrado em nenhum dos servidores."));
+        QCOMPARE(desk.boxes.calls().at(0).text,
+                 QStringLiteral("O associado não foi encontrado em nenhum dos servidores."));
         QCOMPARE(desk.boxes.calls().at(0).style, 64);
         QCOMPARE(desk.boxes.calls().at(0).title, QStringLiteral("Velunas"));
         QVERIFY(!desk.button("Command2")->isEnabled());
@@ -125,7 +147,8 @@ private slots:
         desk.useOneDatabaseForBoth();
         desk.search(QStringLiteral("S-9")); // only in the full view, which stage A never reads
         QCOMPARE(desk.boxes.calls().size(), 1);
-        QCOMPARE(desk.boxes.calls().at(0).text, QStringLiteral("O associado não foi encontrado em nenhum dos servidores."));
+        QCOMPARE(desk.boxes.calls().at(0).text,
+                 QStringLiteral("O associado não foi encontrado em nenhum dos servidores."));
     }
 
     void numberSearchTakesTheFirstRow()
@@ -143,9 +166,12 @@ private slots:
         QTest::addColumn<QString>("action");
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("socio");
-        QTest::newRow("OK takes the first row") << "ok" << "Maria José Silva" << 21;
-        QTest::newRow("Down and OK") << "down" << "Maria Silva Pereira" << 22;
-        QTest::newRow("close box confirms") << "close" << "Maria José Silva" << 21;
+        QTest::newRow("OK takes the first row") << "ok"
+                                                << "Maria José Silva" << 21;
+        QTest::newRow("Down and OK") << "down"
+                                     << "Maria Silva Pereira" << 22;
+        QTest::newRow("close box confirms") << "close"
+                                            << "Maria José Silva" << 21;
     }
 
     void pickerChoices()
@@ -154,9 +180,10 @@ private slots:
         QFETCH(QString, name);
         QFETCH(int, socio);
         DeskFixture desk;
-        desk.addHaldor({member(21, QStringLiteral("2101"), QStringLiteral("S-21"), QStringLiteral("Maria José Silva"),
-                               1, QVariant()),
-                        member(22, QStringLiteral("2202"), QStringLiteral("S-22"), QStringLiteral("Maria Silva Pereira"))});
+        desk.addHaldor(
+            {member(21, QStringLiteral("2101"), QStringLiteral("S-21"), QStringLiteral("Maria José Silva"), 1,
+                    QVariant()),
+             member(22, QStringLiteral("2202"), QStringLiteral("S-22"), QStringLiteral("Maria Silva Pereira"))});
         int rows = 0;
         testsupport::whenModal([&](QWidget *modal) {
             auto *view = modal->findChild<QTreeWidget *>(QStringLiteral("ListView1"));

@@ -16,7 +16,8 @@ DeskFixture::DeskFixture()
     pointAt(strings.sqlServer, strings.haldor, strings.mirva);
     window = std::make_unique<frmMain>();
     window->show();
-    QTest::qWaitForWindowExposed(window.get());
+    if (!QTest::qWaitForWindowExposed(window.get()))
+        qWarning("the desk window was not exposed");
 }
 
 DeskFixture::~DeskFixture()
