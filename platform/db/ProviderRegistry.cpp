@@ -1,10 +1,12 @@
 #include "platform/db/Provider.h"
+#include "platform/db/SqlServerProvider.h"
 
 namespace platform {
 
-std::unique_ptr<Provider> createProvider(const QString &)
+std::unique_ptr<Provider> createProvider(const QString &name)
 {
-    // No engine is linked in yet.
+    if (name.compare(QLatin1String("SQLOLEDB.1"), Qt::CaseInsensitive) == 0)
+        return std::make_unique<SqlServerProvider>();
     return nullptr;
 }
 
