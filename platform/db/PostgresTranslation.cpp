@@ -252,7 +252,11 @@ private:
             m_pos = skipSpace(m_pos);
             const QString pattern = likeOperand();
             m_lastKind = LastKind::Other;
-            return QStringLiteral("ILIKE unaccent(") + pattern + QLatin1Char(')');
+            // PostgreSQL reads a backslash in a pattern as an escape; T-SQL does not, unless told.
+            const qsizetype after = skipSpace(m_pos);
+            const bool ownEscape = after < m_tokens.size() && isWord(m_tokens.at(after), "ESCAPE");
+            return QStringLiteral("ILIKE unaccent(") + pattern + QLatin1Char(')') +
+                   (ownEscape ? QString() : QStringLiteral(" ESCAPE ''"));
         }
         m_lastKind = LastKind::Other;
         return token.text;

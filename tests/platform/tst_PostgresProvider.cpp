@@ -68,7 +68,8 @@ void PostgresProviderTest::initTestCase()
                        "(2, NULL, '502', 'MARIA', 'SILVA', NULL, NULL), "
                        "(3, '2002', '503', 'Mária', 'Sílva', '', 0), "
                        "(4, NULL, '504', 'Seán', 'O''Neil', NULL, 1), "
-                       "(5, NULL, '1234', 'João', 'Conceição', NULL, 1)"));
+                       "(5, NULL, '1234', 'João', 'Conceição', NULL, 1), "
+                       "(6, NULL, '506', 'Ana', 'C:\\Silva', NULL, 1)"));
 }
 
 void PostgresProviderTest::cleanupTestCase()
@@ -137,10 +138,12 @@ void PostgresProviderTest::memberSearch_data()
         << all + QStringLiteral("nome_union like '%joao%conceicao%'") << QList<QVariant>{qlonglong(5)};
     QTest::newRow("apostrophe in the pattern")
         << active + QStringLiteral("nome_union like '%O' + CHAR(39) + 'Neil%'") << QList<QVariant>{qlonglong(4)};
+    QTest::newRow("backslash is an ordinary character")
+        << active + QStringLiteral("nome_union like '%c:\\silva%'") << QList<QVariant>{qlonglong(6)};
     QTest::newRow("blank pattern matches everyone active")
         << QStringLiteral(
                "SELECT * FROM vwAssociados_Completos_Activos WHERE nome_union like '%%' ORDER BY contacto_id")
-        << QList<QVariant>{qlonglong(1), qlonglong(2), qlonglong(4), qlonglong(5)};
+        << QList<QVariant>{qlonglong(1), qlonglong(2), qlonglong(4), qlonglong(5), qlonglong(6)};
 }
 
 void PostgresProviderTest::memberSearch()

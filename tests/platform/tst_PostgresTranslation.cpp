@@ -26,14 +26,14 @@ void PostgresTranslationTest::translates_data()
     QTest::newRow("name search blind to case and accents")
         << QStringLiteral("SELECT * FROM vwAssociados_Completos_Activos WHERE nome_union like '%maria%%silva%'")
         << QStringLiteral("SELECT * FROM vwAssociados_Completos_Activos WHERE unaccent(nome_union) ILIKE "
-                          "unaccent('%maria%%silva%')");
+                          "unaccent('%maria%%silva%') ESCAPE ''");
     QTest::newRow("pattern with an apostrophe")
         << QStringLiteral("SELECT * FROM v WHERE nome_union like '%O' + CHAR(39) + 'Neil%Silva%' ORDER BY nome")
         << QStringLiteral("SELECT * FROM v WHERE unaccent(nome_union) ILIKE unaccent('%O' || CHR(39) || "
-                          "'Neil%Silva%') ORDER BY nome");
+                          "'Neil%Silva%') ESCAPE '' ORDER BY nome");
     QTest::newRow("qualified subject, NOT LIKE, inside parentheses")
         << QStringLiteral("SELECT 1 FROM v a WHERE (a.nome NOT LIKE 'x%') AND b = 2")
-        << QStringLiteral("SELECT 1 FROM v a WHERE (unaccent(a.nome) NOT ILIKE unaccent('x%')) AND b = 2");
+        << QStringLiteral("SELECT 1 FROM v a WHERE (unaccent(a.nome) NOT ILIKE unaccent('x%') ESCAPE '') AND b = 2");
     QTest::newRow("delivery insert")
         << QStringLiteral(
                "INSERT INTO tbVelunas (socio_id, base_dados, data, convite_no, no_tap, nome, empresa, email) "
@@ -41,6 +41,9 @@ void PostgresTranslationTest::translates_data()
         << QStringLiteral(
                "INSERT INTO tbVelunas (socio_id, base_dados, data, convite_no, no_tap, nome, empresa, email) "
                "VALUES (17,1, LOCALTIMESTAMP, 5,'1234','O' || CHR(39) || 'Neil',null,'')");
+    QTest::newRow("own escape kept") << QStringLiteral("SELECT 1 FROM t WHERE a LIKE '5!%' ESCAPE '!'")
+                                     << QStringLiteral(
+                                            "SELECT 1 FROM t WHERE unaccent(a) ILIKE unaccent('5!%') ESCAPE '!'");
     QTest::newRow("numbers still add") << QStringLiteral("SELECT MAX(convite_no) + 1 as n FROM t WHERE a = b + 2")
                                        << QStringLiteral("SELECT MAX(convite_no) + 1 as n FROM t WHERE a = b + 2");
     QTest::newRow("dates") << QStringLiteral(
@@ -53,7 +56,7 @@ void PostgresTranslationTest::translates_data()
                                                     << QStringLiteral("SELECT 'it''s + GETDATE()' || 'x' as t");
     QTest::newRow("comment with an apostrophe")
         << QStringLiteral("SELECT 1 + 2 -- the desk's own\nFROM t WHERE a like 'b'")
-        << QStringLiteral("SELECT 1 + 2 -- the desk's own\nFROM t WHERE unaccent(a) ILIKE unaccent('b')");
+        << QStringLiteral("SELECT 1 + 2 -- the desk's own\nFROM t WHERE unaccent(a) ILIKE unaccent('b') ESCAPE ''");
     QTest::newRow("bracketed names") << QStringLiteral("SELECT [nome], [Data de Entrega] FROM [tbVelunas]")
                                      << QStringLiteral("SELECT nome, \"Data de Entrega\" FROM tbVelunas");
     QTest::newRow("unicode literal prefix")
