@@ -1,5 +1,8 @@
 #include "platform/db/SqlServerConnectionString.h"
 
+#include "platform/RuntimeError.h"
+#include "platform/db/OdbcDiagnostics.h"
+
 #include <QFileInfo>
 
 namespace platform {
@@ -63,10 +66,15 @@ QString driverKey(const QString &name)
 
 } // namespace
 
-QString bracedOdbcValue(const QString &value)
+QString bracedOdbcValue(const QString &value, BraceStyle style)
 {
     QString escaped = value;
-    escaped.replace(QLatin1String("}"), QLatin1String("}}"));
+    if (style == BraceStyle::Doubled)
+        escaped.replace(QLatin1String("}"), QLatin1String("}}"));
+    else if (value.contains(QLatin1String("};")))
+        throw RuntimeError(odbc::GenericProviderError,
+                           QStringLiteral("A value of the connection string holds \"};\", which the FreeTDS "
+                                          "driver cannot take."));
     return QLatin1Char('{') + escaped + QLatin1Char('}');
 }
 
@@ -79,6 +87,10 @@ OdbcTarget mapSqlServerConnection(const ConnectionProperties &properties, const 
     const QString secret = password.isEmpty() ? properties.value(QStringLiteral("Password")) : password;
     const bool hasLogin = properties.contains(QStringLiteral("User ID")) || !user.isEmpty();
 
+    // FreeTDS reads a braced value up to the first "};" and takes "}}" as it stands.
+    const BraceStyle braces =
+        driver.family == SqlServerDriverFamily::FreeTds ? BraceStyle::FreeTds : BraceStyle::Doubled;
+    auto braced = [braces](const QString &value) { return bracedOdbcValue(value, braces); };
     QString text = driverKey(driver.name);
     if (driver.family == SqlServerDriverFamily::FreeTds) {
         if (!address.port.isEmpty())
@@ -96,10 +108,10 @@ OdbcTarget mapSqlServerConnection(const ConnectionProperties &properties, const 
             text += QStringLiteral("Server=%1;").arg(address.host);
     }
     if (!database.isEmpty())
-        text += QStringLiteral("Database=") + bracedOdbcValue(database) + QLatin1Char(';');
+        text += QStringLiteral("Database=") + braced(database) + QLatin1Char(';');
     if (hasLogin) {
-        text += QStringLiteral("UID=") + bracedOdbcValue(login) + QLatin1Char(';');
-        text += QStringLiteral("PWD=") + bracedOdbcValue(secret) + QLatin1Char(';');
+        text += QStringLiteral("UID=") + braced(login) + QLatin1Char(';');
+        text += QStringLiteral("PWD=") + braced(secret) + QLatin1Char(';');
     }
     if (driver.family == SqlServerDriverFamily::FreeTds) {
         text += QStringLiteral("TDS_Version=7.4;ClientCharset=UTF-8;");

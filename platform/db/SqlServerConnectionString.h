@@ -27,6 +27,7 @@ inline constexpr int DefaultLoginTimeoutSeconds = 15;
 // "Password" the braced login, "Connect Timeout" the login timeout attribute.
 // "Persist Security Info" has no ODBC meaning and is dropped. A non-empty
 // `user` or `password` (given to Open) takes the place of the string's own.
+// Raises a RuntimeError for a value the driver cannot be given.
 OdbcTarget mapSqlServerConnection(const ConnectionProperties &properties, const QString &user, const QString &password,
                                   const SqlServerDriver &driver);
 
@@ -38,7 +39,12 @@ QString chooseMicrosoftSqlServerDriver(const QStringList &installed);
 // found in `libraryCandidates`; empty when neither.
 QString chooseFreeTdsDriver(const QStringList &installed, const QStringList &libraryCandidates);
 
-// A value in ODBC braces, so that ";", "=" and "}" in it survive.
-QString bracedOdbcValue(const QString &value);
+// How a driver reads "}" inside a braced value: doubled, as ODBC has it, or
+// (FreeTDS) as it stands, up to the first "};".
+enum class BraceStyle { Doubled, FreeTds };
+
+// A value in ODBC braces, so that ";" and "=" in it survive. Raises a
+// RuntimeError for a value the driver cannot be given (FreeTDS and "};").
+QString bracedOdbcValue(const QString &value, BraceStyle style = BraceStyle::Doubled);
 
 } // namespace platform

@@ -1,3 +1,4 @@
+#include "platform/RuntimeError.h"
 #include "platform/db/ConnectionString.h"
 #include "platform/db/SqlServerConnectionString.h"
 
@@ -30,6 +31,7 @@ private slots:
     void loginTimeout_data();
     void loginTimeout();
     void openArgumentsReplaceTheStringsLogin();
+    void freeTdsRefusesWhatItCannotRead();
     void choosesMicrosoftDriver_data();
     void choosesMicrosoftDriver();
     void choosesFreeTdsDriver();
@@ -53,9 +55,10 @@ void SqlServerConnectionStringTest::mapsForFreeTds_data()
                                          << QStringLiteral("Driver={FreeTDS};Server=10.0.0.5;Port=14330;") + tail;
     QTest::newRow("local name") << deskString(QStringLiteral("(local)\\SQLEXPRESS,1433"))
                                 << QStringLiteral("Driver={FreeTDS};Server=localhost;Port=1433;") + tail;
+    // FreeTDS reads up to the first "};" and takes "}}" literally: the brace stays single.
     QTest::newRow("password with separators is braced")
-        << deskString(QStringLiteral("srv01,1433"), QStringLiteral("\"a;b=c}d\""))
-        << QStringLiteral("Driver={FreeTDS};Server=srv01;Port=1433;Database={Socios};UID={velunas};PWD={a;b=c}}d};"
+        << deskString(QStringLiteral("srv01,1433"), QStringLiteral("\"a;b=c}d}\""))
+        << QStringLiteral("Driver={FreeTDS};Server=srv01;Port=1433;Database={Socios};UID={velunas};PWD={a;b=c}d}};"
                           "TDS_Version=7.4;ClientCharset=UTF-8;APP=Velunas;");
     QTest::newRow("Portuguese login")
         << QStringLiteral(
@@ -138,6 +141,16 @@ void SqlServerConnectionStringTest::openArgumentsReplaceTheStringsLogin()
         mapSqlServerConnection(ConnectionProperties::parse(deskString(QStringLiteral("srv,1433"))),
                                QStringLiteral("outro"), QStringLiteral("chave"), freeTds);
     QVERIFY(target.connectionString.contains(QLatin1String("UID={outro};PWD={chave};")));
+}
+
+// A password holding "};" would reach FreeTDS cut short: refused instead of sent wrong.
+void SqlServerConnectionStringTest::freeTdsRefusesWhatItCannotRead()
+{
+    const ConnectionProperties properties = ConnectionProperties::parse(deskString(QStringLiteral("srv,1433")));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError,
+                             mapSqlServerConnection(properties, QString(), QStringLiteral("x};y"), freeTds));
+    QVERIFY(mapSqlServerConnection(properties, QString(), QStringLiteral("x};y"), microsoft)
+                .connectionString.contains(QLatin1String("PWD={x}};y};")));
 }
 
 void SqlServerConnectionStringTest::choosesMicrosoftDriver_data()
