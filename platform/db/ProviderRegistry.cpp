@@ -11,8 +11,6 @@ std::unique_ptr<Provider> createProvider(const QString &name)
         return std::make_unique<SqlServerProvider>();
     if (name.compare(QLatin1String("PostgreSQL"), Qt::CaseInsensitive) == 0)
         return std::make_unique<PostgresProvider>();
-    if (name.compare(QLatin1String("PostgreSQL"), Qt::CaseInsensitive) == 0)
-        return std::make_unique<PostgresProvider>();
     return nullptr;
 }
 
