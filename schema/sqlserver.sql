@@ -1,24 +1,93 @@
--- What a SQL Server deployment provides. The member views are usually
--- defined over the association's own member tables; the columns below are
--- what the desk reads. Use a case- and accent-insensitive collation.
+-- Velunas on SQL Server: the delivery table and example member registers with
+-- the two views the search reads. Run with sqlcmd, naming the two databases:
+--   sqlcmd -S host\instance -U sa -i sqlserver.sql -v HALDOR_DB=Velunas_HALDOR MIRVA_DB=Velunas_MIRVA
+-- HALDOR's database also holds the delivery table (the "SqlServer" and "HALDOR"
+-- connections name it); MIRVA's reaches that table through a synonym, so the
+-- earlier-delivery check through the MIRVA connection sees every delivery.
+-- Names are matched ignoring case and accents by the Latin1_General_CI_AI
+-- collation of the text columns.
 
--- In each member database (HALDOR's and MIRVA's):
---   CREATE VIEW vwAssociados_Completos AS
---       SELECT no_empresa, no_socio, nome_union, empresa, email, contacto_id, activo FROM ...;
---   CREATE VIEW vwAssociados_Completos_Activos AS
---       SELECT no_empresa, no_socio, nome_union, empresa, email, contacto_id FROM ...
---       WHERE activo IS NULL OR activo <> 0;
+IF DB_ID(N'$(HALDOR_DB)') IS NULL
+    EXEC (N'CREATE DATABASE [$(HALDOR_DB)] COLLATE Latin1_General_CI_AI');
+GO
+IF DB_ID(N'$(MIRVA_DB)') IS NULL
+    EXEC (N'CREATE DATABASE [$(MIRVA_DB)] COLLATE Latin1_General_CI_AI');
+GO
 
--- In the delivery database, reachable unqualified from all three connections:
-CREATE TABLE tbVelunas (
-    socio_id   INT NOT NULL,
-    base_dados INT NOT NULL,
-    data       DATETIME NOT NULL,
-    convite_no INT NOT NULL,
-    no_tap     VARCHAR(50) NULL,
-    nome       VARCHAR(200) NULL,
-    empresa    VARCHAR(200) NULL,
-    email      VARCHAR(200) NULL,
-    CONSTRAINT uqVelunas_convite_no UNIQUE (convite_no),
-    CONSTRAINT uqVelunas_socio UNIQUE (socio_id, base_dados)
+USE [$(HALDOR_DB)];
+GO
+-- One row per delivered invitation; one sequence of numbers for both registers.
+IF OBJECT_ID(N'dbo.tbVelunas', N'U') IS NULL
+CREATE TABLE dbo.tbVelunas (
+    socio_id   int           NOT NULL,
+    base_dados int           NOT NULL,
+    data       datetime      NOT NULL,
+    convite_no int           NOT NULL,
+    no_tap     nvarchar(50)  COLLATE Latin1_General_CI_AI NULL,
+    nome       nvarchar(200) COLLATE Latin1_General_CI_AI NULL,
+    empresa    nvarchar(200) COLLATE Latin1_General_CI_AI NULL,
+    email      nvarchar(200) COLLATE Latin1_General_CI_AI NULL,
+    CONSTRAINT UQ_tbVelunas_convite_no UNIQUE (convite_no),
+    CONSTRAINT UQ_tbVelunas_socio UNIQUE (socio_id, base_dados)
 );
+GO
+-- Example register: a site maps the views onto its own member tables.
+IF OBJECT_ID(N'dbo.tbEmpresas', N'U') IS NULL
+CREATE TABLE dbo.tbEmpresas (
+    no_empresa nvarchar(20)  COLLATE Latin1_General_CI_AI NOT NULL PRIMARY KEY,
+    empresa    nvarchar(200) COLLATE Latin1_General_CI_AI NOT NULL
+);
+GO
+IF OBJECT_ID(N'dbo.tbSocios', N'U') IS NULL
+CREATE TABLE dbo.tbSocios (
+    contacto_id int           NOT NULL PRIMARY KEY,
+    no_empresa  nvarchar(20)  COLLATE Latin1_General_CI_AI NULL REFERENCES dbo.tbEmpresas (no_empresa),
+    no_socio    nvarchar(20)  COLLATE Latin1_General_CI_AI NULL,
+    nome        nvarchar(100) COLLATE Latin1_General_CI_AI NULL,
+    apelidos    nvarchar(100) COLLATE Latin1_General_CI_AI NULL,
+    email       nvarchar(200) COLLATE Latin1_General_CI_AI NULL,
+    activo      int           NULL -- 0 inactive; NULL or other values active
+);
+GO
+CREATE OR ALTER VIEW dbo.vwAssociados_Completos AS
+    SELECT e.no_empresa, s.no_socio,
+           LTRIM(RTRIM(ISNULL(s.nome, N'') + N' ' + ISNULL(s.apelidos, N''))) COLLATE Latin1_General_CI_AI AS nome_union,
+           e.empresa, s.email, s.contacto_id, s.activo
+    FROM dbo.tbSocios s LEFT JOIN dbo.tbEmpresas e ON e.no_empresa = s.no_empresa;
+GO
+CREATE OR ALTER VIEW dbo.vwAssociados_Completos_Activos AS
+    SELECT * FROM dbo.vwAssociados_Completos WHERE activo IS NULL OR activo <> 0;
+GO
+
+USE [$(MIRVA_DB)];
+GO
+IF OBJECT_ID(N'dbo.tbEmpresas', N'U') IS NULL
+CREATE TABLE dbo.tbEmpresas (
+    no_empresa nvarchar(20)  COLLATE Latin1_General_CI_AI NOT NULL PRIMARY KEY,
+    empresa    nvarchar(200) COLLATE Latin1_General_CI_AI NOT NULL
+);
+GO
+IF OBJECT_ID(N'dbo.tbSocios', N'U') IS NULL
+CREATE TABLE dbo.tbSocios (
+    contacto_id int           NOT NULL PRIMARY KEY,
+    no_empresa  nvarchar(20)  COLLATE Latin1_General_CI_AI NULL REFERENCES dbo.tbEmpresas (no_empresa),
+    no_socio    nvarchar(20)  COLLATE Latin1_General_CI_AI NULL,
+    nome        nvarchar(100) COLLATE Latin1_General_CI_AI NULL,
+    apelidos    nvarchar(100) COLLATE Latin1_General_CI_AI NULL,
+    email       nvarchar(200) COLLATE Latin1_General_CI_AI NULL,
+    activo      int           NULL
+);
+GO
+CREATE OR ALTER VIEW dbo.vwAssociados_Completos AS
+    SELECT e.no_empresa, s.no_socio,
+           LTRIM(RTRIM(ISNULL(s.nome, N'') + N' ' + ISNULL(s.apelidos, N''))) COLLATE Latin1_General_CI_AI AS nome_union,
+           e.empresa, s.email, s.contacto_id, s.activo
+    FROM dbo.tbSocios s LEFT JOIN dbo.tbEmpresas e ON e.no_empresa = s.no_empresa;
+GO
+CREATE OR ALTER VIEW dbo.vwAssociados_Completos_Activos AS
+    SELECT * FROM dbo.vwAssociados_Completos WHERE activo IS NULL OR activo <> 0;
+GO
+-- The delivery table of HALDOR's database, under the name the desk's statements use.
+IF OBJECT_ID(N'dbo.tbVelunas', N'SN') IS NULL
+    CREATE SYNONYM dbo.tbVelunas FOR [$(HALDOR_DB)].dbo.tbVelunas;
+GO

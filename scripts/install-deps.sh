@@ -17,7 +17,21 @@ for package in "${packages[@]}"; do
     [[ "$status" == "install ok installed" ]] || missing+=("$package")
 done
 
+# The desk reaches SQL Server through the ODBC driver named "FreeTDS"; some
+# installs leave it unregistered.
+register_freetds() {
+    command -v odbcinst >/dev/null || return 0
+    odbcinst -q -d -n FreeTDS >/dev/null 2>&1 && return 0
+    local library
+    library=$(ls /usr/lib/*/odbc/libtdsodbc.so /usr/lib/odbc/libtdsodbc.so 2>/dev/null | head -n 1 || true)
+    [[ -n "$library" ]] || return 0
+    printf '[FreeTDS]\nDescription=FreeTDS\nDriver=%s\n' "$library" | ${sudo:-} odbcinst -i -d -r >/dev/null
+}
+
 if ((${#missing[@]} == 0)); then
+    sudo=""
+    [[ $(id -u) -eq 0 ]] || sudo="sudo"
+    register_freetds
     exit 0
 fi
 
@@ -29,3 +43,4 @@ fi
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -qq
 $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+register_freetds

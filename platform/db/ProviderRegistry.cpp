@@ -1,4 +1,6 @@
+#include "platform/db/PostgresProvider.h"
 #include "platform/db/Provider.h"
+#include "platform/db/SqlServerProvider.h"
 
 #include "platform/db/SqliteProvider.h"
 
@@ -29,7 +31,11 @@ std::unique_ptr<Provider> createProvider(const QString &name)
         return (*extra)();
     if (name.compare(QLatin1String("SQLite"), Qt::CaseInsensitive) == 0)
         return std::make_unique<sqlite::SqliteProvider>();
-    // "SQLOLEDB.1" has no engine here yet: the open fails with 3706.
+    if (name.compare(QLatin1String("SQLOLEDB.1"), Qt::CaseInsensitive) == 0 ||
+        name.compare(QLatin1String("SQLOLEDB"), Qt::CaseInsensitive) == 0)
+        return std::make_unique<SqlServerProvider>();
+    if (name.compare(QLatin1String("PostgreSQL"), Qt::CaseInsensitive) == 0)
+        return std::make_unique<PostgresProvider>();
     return nullptr;
 }
 

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "platform/db/Connection.h"
+
+#include <QStringList>
+
+namespace platform {
+
+// What a provider hands the ODBC layer to connect: a driver connection string
+// and the login timeout, which some drivers take only as an attribute.
+struct OdbcTarget
+{
+    QString connectionString;
+    int loginTimeoutSeconds = 0; // 0: the driver's own default
+};
+
+// One ODBC connection through the wide-character API. Every result is read to
+// its end through a forward-only, read-only cursor and kept in memory, so every
+// driver behaves alike for moving back, counting and the next statement.
+class OdbcSession
+{
+public:
+    OdbcSession() = default;
+    ~OdbcSession();
+    OdbcSession(const OdbcSession &) = delete;
+    OdbcSession &operator=(const OdbcSession &) = delete;
+
+    // Both raise a RuntimeError after appending every diagnostic record to `errors`.
+    void connect(const OdbcTarget &target, QList<ErrorRecord> &errors);
+    ResultTable execute(const QString &statement, qint64 *recordsAffected, QList<ErrorRecord> &errors);
+    void disconnect();
+    bool isConnected() const { return m_connection != nullptr; }
+
+    // The driver names the driver manager knows, for choosing among installed drivers.
+    static QStringList installedDrivers();
+
+private:
+    void *m_connection = nullptr; // SQLHDBC, kept opaque so callers need no ODBC headers
+};
+
+} // namespace platform

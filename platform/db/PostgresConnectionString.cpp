@@ -1,0 +1,55 @@
+#include "platform/db/PostgresConnectionString.h"
+
+#include "platform/db/SqlServerConnectionString.h"
+
+#include <QStringList>
+
+namespace platform {
+
+OdbcTarget mapPostgresConnection(const ConnectionProperties &properties, const QString &user, const QString &password)
+{
+    const QString driver = properties.contains(QStringLiteral("Driver")) ? properties.value(QStringLiteral("Driver"))
+                                                                         : QLatin1String(DefaultPostgresDriver);
+    QString text = QStringLiteral("Driver=") + bracedOdbcValue(driver) + QLatin1Char(';');
+    // psqlODBC takes braces literally in most keys: only a value that needs them gets them.
+    auto add = [&text](const char *key, const QString &value) {
+        if (value.isEmpty())
+            return;
+        const bool plain =
+            !value.contains(QLatin1Char(';')) && !value.startsWith(QLatin1Char('{')) && value.trimmed() == value;
+        text += QLatin1String(key) + QLatin1Char('=') + (plain ? value : bracedOdbcValue(value)) + QLatin1Char(';');
+    };
+    // psqlODBC reads the port as a bare number, so neither it nor the host is braced.
+    for (const char *key : {"Host", "Port"}) {
+        const QString value = properties.value(QLatin1String(key)).trimmed();
+        if (!value.isEmpty() && !value.contains(QLatin1Char(';')))
+            text += QLatin1String(key[0] == 'H' ? "Server" : "Port") + QLatin1Char('=') + value + QLatin1Char(';');
+    }
+    add("Database", properties.value(QStringLiteral("Database")));
+    add("UID", user.isEmpty() ? properties.value(QStringLiteral("User ID")) : user);
+    add("PWD", password.isEmpty() ? properties.value(QStringLiteral("Password")) : password);
+
+    // "Search Path=mirva,public": the schema of one register, then the delivery table's.
+    const QStringList schemas =
+        properties.value(QStringLiteral("Search Path")).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    QStringList quoted;
+    for (QString schema : schemas) {
+        schema = schema.trimmed();
+        schema.replace(QLatin1String("\""), QLatin1String("\"\""));
+        if (!schema.isEmpty())
+            quoted << QLatin1Char('"') + schema + QLatin1Char('"');
+    }
+    if (!quoted.isEmpty())
+        add("ConnSettings", QStringLiteral("SET search_path TO ") + quoted.join(QStringLiteral(", ")));
+
+    int timeout = DefaultLoginTimeoutSeconds;
+    if (properties.contains(QStringLiteral("Connect Timeout"))) {
+        bool ok = false;
+        const int seconds = properties.value(QStringLiteral("Connect Timeout")).trimmed().toInt(&ok);
+        if (ok && seconds >= 0)
+            timeout = seconds;
+    }
+    return {text, timeout};
+}
+
+} // namespace platform

@@ -1,0 +1,305 @@
+#include "platform/db/PostgresTranslation.h"
+
+#include <QList>
+#include <QRegularExpression>
+
+namespace platform {
+
+namespace {
+
+enum class TokenKind { Text, Word, Variable, Number, Space, Symbol };
+
+struct Token
+{
+    TokenKind kind;
+    QString text;
+};
+
+bool isWordStart(QChar c)
+{
+    return c.isLetter() || c == QLatin1Char('_') || c == QLatin1Char('#');
+}
+
+bool isWordPart(QChar c)
+{
+    return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('$') || c == QLatin1Char('#');
+}
+
+// A bracketed name becomes a plain name when PostgreSQL would read it so,
+// else a double-quoted one.
+QString bracketedName(const QString &name)
+{
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
+    if (plain.match(name).hasMatch())
+        return name;
+    QString quoted = name;
+    quoted.replace(QLatin1String("\""), QLatin1String("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+QList<Token> tokenize(const QString &sql)
+{
+    QList<Token> tokens;
+    qsizetype i = 0;
+    const qsizetype n = sql.size();
+    while (i < n) {
+        const QChar c = sql.at(i);
+        const qsizetype start = i;
+        if (c == QLatin1Char('\'') ||
+            ((c == QLatin1Char('N') || c == QLatin1Char('n')) && i + 1 < n && sql.at(i + 1) == QLatin1Char('\''))) {
+            // N'..' is a Unicode literal in T-SQL; every PostgreSQL text already is.
+            i += c == QLatin1Char('\'') ? 1 : 2;
+            const qsizetype bodyStart = i - 1;
+            while (i < n) {
+                if (sql.at(i) == QLatin1Char('\'')) {
+                    if (i + 1 < n && sql.at(i + 1) == QLatin1Char('\'')) {
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                ++i;
+            }
+            tokens.append({TokenKind::Text, sql.mid(bodyStart, i - bodyStart)});
+        } else if (c == QLatin1Char('-') && i + 1 < n && sql.at(i + 1) == QLatin1Char('-')) {
+            // A comment passes through as it is, apostrophes and all.
+            while (i < n && sql.at(i) != QLatin1Char('\n'))
+                ++i;
+            tokens.append({TokenKind::Space, sql.mid(start, i - start)});
+        } else if (c == QLatin1Char('[')) {
+            const qsizetype close = sql.indexOf(QLatin1Char(']'), i + 1);
+            i = close < 0 ? n : close + 1;
+            tokens.append({TokenKind::Word, bracketedName(sql.mid(start + 1, (close < 0 ? n : close) - start - 1))});
+        } else if (c == QLatin1Char('"')) {
+            const qsizetype close = sql.indexOf(QLatin1Char('"'), i + 1);
+            i = close < 0 ? n : close + 1;
+            tokens.append({TokenKind::Word, sql.mid(start, i - start)});
+        } else if (c == QLatin1Char('@')) {
+            while (i < n && (sql.at(i) == QLatin1Char('@') || isWordPart(sql.at(i))))
+                ++i;
+            tokens.append({TokenKind::Variable, sql.mid(start, i - start)});
+        } else if (isWordStart(c)) {
+            while (i < n && isWordPart(sql.at(i)))
+                ++i;
+            tokens.append({TokenKind::Word, sql.mid(start, i - start)});
+        } else if (c.isDigit()) {
+            while (i < n && (sql.at(i).isDigit() || sql.at(i) == QLatin1Char('.')))
+                ++i;
+            tokens.append({TokenKind::Number, sql.mid(start, i - start)});
+        } else if (c.isSpace()) {
+            while (i < n && sql.at(i).isSpace())
+                ++i;
+            tokens.append({TokenKind::Space, sql.mid(start, i - start)});
+        } else {
+            ++i;
+            tokens.append({TokenKind::Symbol, QString(c)});
+        }
+    }
+    return tokens;
+}
+
+bool isWord(const Token &token, const char *word)
+{
+    return token.kind == TokenKind::Word && token.text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
+}
+
+bool isSymbol(const Token &token, char symbol)
+{
+    return token.kind == TokenKind::Symbol && token.text == QLatin1Char(symbol);
+}
+
+// Rewrites the tokens and renders them, one expression level at a time.
+class Translator
+{
+public:
+    explicit Translator(QList<Token> tokens) : m_tokens(std::move(tokens)) {}
+
+    QString run()
+    {
+        QString out;
+        while (m_pos < m_tokens.size())
+            out += next();
+        return out;
+    }
+
+private:
+    qsizetype skipSpace(qsizetype from) const
+    {
+        while (from < m_tokens.size() && m_tokens.at(from).kind == TokenKind::Space)
+            ++from;
+        return from;
+    }
+
+    bool symbolAt(qsizetype at, char symbol) const { return at < m_tokens.size() && isSymbol(m_tokens.at(at), symbol); }
+
+    // Renders the tokens up to the matching ")" (consumed, not rendered).
+    QString untilClose()
+    {
+        QString out;
+        while (m_pos < m_tokens.size() && !isSymbol(m_tokens.at(m_pos), ')'))
+            out += next();
+        if (m_pos < m_tokens.size())
+            ++m_pos;
+        return out;
+    }
+
+    // A comparison operand after LIKE: tokens up to a clause keyword, a closing
+    // parenthesis at this level or the end.
+    QString likeOperand()
+    {
+        QString out;
+        qsizetype end = m_pos;
+        QString upToEnd;
+        while (m_pos < m_tokens.size()) {
+            const Token &token = m_tokens.at(m_pos);
+            if (isSymbol(token, ')') || isSymbol(token, ';') || isWord(token, "AND") || isWord(token, "OR") ||
+                isWord(token, "ORDER") || isWord(token, "GROUP") || isWord(token, "ESCAPE") || isWord(token, "UNION"))
+                break;
+            out += next();
+            if (m_tokens.at(m_pos - 1).kind != TokenKind::Space) {
+                end = m_pos;
+                upToEnd = out;
+            }
+        }
+        // The blanks before the next keyword stay outside the operand.
+        m_pos = end;
+        return upToEnd;
+    }
+
+    bool lastWasText() const { return m_lastKind == LastKind::Text; }
+
+    QString next()
+    {
+        const Token token = m_tokens.at(m_pos++);
+        switch (token.kind) {
+        case TokenKind::Text:
+            m_lastKind = LastKind::Text;
+            return token.text;
+        case TokenKind::Space:
+            return token.text;
+        case TokenKind::Variable:
+            m_lastKind = LastKind::Other;
+            // Every statement runs on its own in autocommit: no transaction is ever open.
+            if (token.text.compare(QLatin1String("@@TRANCOUNT"), Qt::CaseInsensitive) == 0)
+                return QStringLiteral("0");
+            return token.text;
+        case TokenKind::Number:
+            m_lastKind = LastKind::Other;
+            return token.text;
+        case TokenKind::Symbol:
+            return symbol(token);
+        case TokenKind::Word:
+            return word(token);
+        }
+        return token.text;
+    }
+
+    QString symbol(const Token &token)
+    {
+        if (isSymbol(token, '+')) {
+            // "+" joins texts when either side is one: a literal or CHAR(..).
+            const qsizetype after = skipSpace(m_pos);
+            const bool textFollows = after < m_tokens.size() &&
+                                     (m_tokens.at(after).kind == TokenKind::Text ||
+                                      (isWord(m_tokens.at(after), "CHAR") && symbolAt(skipSpace(after + 1), '(')));
+            if (lastWasText() || textFollows) {
+                m_lastKind = LastKind::Other;
+                return QStringLiteral("||");
+            }
+        }
+        if (isSymbol(token, '(')) {
+            const QString inner = untilClose();
+            m_lastKind = LastKind::Other;
+            return QLatin1Char('(') + inner + QLatin1Char(')');
+        }
+        m_lastKind = LastKind::Other;
+        return token.text;
+    }
+
+    QString word(const Token &token)
+    {
+        const qsizetype open = skipSpace(m_pos);
+        if (symbolAt(open, '(')) {
+            if (isWord(token, "GETDATE")) {
+                m_pos = open + 1;
+                untilClose();
+                m_lastKind = LastKind::Other;
+                return QStringLiteral("LOCALTIMESTAMP");
+            }
+            if (isWord(token, "CHAR")) {
+                m_pos = open + 1;
+                const QString inner = untilClose();
+                m_lastKind = LastKind::Text;
+                return QStringLiteral("CHR(") + inner + QLatin1Char(')');
+            }
+            if (isWord(token, "CONVERT")) {
+                const qsizetype type = skipSpace(open + 1);
+                if (type < m_tokens.size() && isWord(m_tokens.at(type), "DATETIME") &&
+                    symbolAt(skipSpace(type + 1), ',')) {
+                    m_pos = skipSpace(type + 1) + 1;
+                    QString inner = untilClose();
+                    // Style 102 is the only one the desk writes; the value's own form is ISO.
+                    const qsizetype style = inner.lastIndexOf(QLatin1Char(','));
+                    if (style >= 0)
+                        inner = inner.left(style);
+                    m_lastKind = LastKind::Other;
+                    return QStringLiteral("CAST(") + inner.trimmed() + QStringLiteral(" AS TIMESTAMP)");
+                }
+            }
+        }
+        if (isWord(token, "LIKE")) {
+            m_pos = skipSpace(m_pos);
+            const QString pattern = likeOperand();
+            m_lastKind = LastKind::Other;
+            // PostgreSQL reads a backslash in a pattern as an escape; T-SQL does not, unless told.
+            const qsizetype after = skipSpace(m_pos);
+            const bool ownEscape = after < m_tokens.size() && isWord(m_tokens.at(after), "ESCAPE");
+            return QStringLiteral("ILIKE unaccent(") + pattern + QLatin1Char(')') +
+                   (ownEscape ? QString() : QStringLiteral(" ESCAPE ''"));
+        }
+        m_lastKind = LastKind::Other;
+        return token.text;
+    }
+
+    enum class LastKind { Other, Text };
+    QList<Token> m_tokens;
+    qsizetype m_pos = 0;
+    LastKind m_lastKind = LastKind::Other;
+};
+
+} // namespace
+
+QString translateForPostgres(const QString &statement)
+{
+    QList<Token> tokens = tokenize(statement);
+    // The subject of LIKE (a name, maybe qualified) is wrapped before the rest is translated.
+    QList<Token> wrapped;
+    for (qsizetype i = 0; i < tokens.size(); ++i) {
+        if (isWord(tokens.at(i), "LIKE")) {
+            const auto lastSolid = [&wrapped](qsizetype end) {
+                while (end > 0 && wrapped.at(end - 1).kind == TokenKind::Space)
+                    --end;
+                return end;
+            };
+            qsizetype end = lastSolid(wrapped.size());
+            if (end > 0 && isWord(wrapped.at(end - 1), "NOT"))
+                end = lastSolid(end - 1);
+            qsizetype begin = end;
+            if (begin > 0 && wrapped.at(begin - 1).kind == TokenKind::Word) {
+                --begin;
+                while (begin > 1 && isSymbol(wrapped.at(begin - 1), '.') &&
+                       wrapped.at(begin - 2).kind == TokenKind::Word)
+                    begin -= 2;
+            }
+            if (begin < end) {
+                wrapped.insert(end, {TokenKind::Symbol, QStringLiteral(")")});
+                wrapped.insert(begin, {TokenKind::Word, QStringLiteral("unaccent(")});
+            }
+        }
+        wrapped.append(tokens.at(i));
+    }
+    return Translator(std::move(wrapped)).run().trimmed();
+}
+
+} // namespace platform

@@ -1,0 +1,60 @@
+#pragma once
+
+// Starts tests/helpers/tds_responder.py on loopback and reads back what
+// reached it: the logins and batches it logged.
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QString>
+#include <QStringList>
+#include <QtTest>
+
+class TdsResponder
+{
+public:
+    TdsResponder(const QString &script, const QString &databaseFile, const QString &logFile,
+                 const QStringList &extraArguments = {})
+        : m_logFile(logFile)
+    {
+        const QString python = QStandardPaths::findExecutable(QStringLiteral("python3"));
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_process.start(
+            python, QStringList{script, QStringLiteral("--database"), databaseFile, QStringLiteral("--log"), logFile} +
+                        extraArguments);
+        if (!m_process.waitForStarted() || !m_process.waitForReadyRead(30000))
+            return;
+        const QByteArray line = m_process.readLine().trimmed();
+        if (line.startsWith("PORT "))
+            m_port = line.mid(5).toInt();
+    }
+    ~TdsResponder()
+    {
+        m_process.kill();
+        m_process.waitForFinished();
+    }
+
+    int port() const { return m_port; }
+
+    // Every record of one kind ("login", "batch") logged so far, in order.
+    QList<QJsonObject> records(const QString &event) const
+    {
+        QList<QJsonObject> found;
+        QFile file(m_logFile);
+        if (!file.open(QIODevice::ReadOnly))
+            return found;
+        while (!file.atEnd()) {
+            const QJsonObject record = QJsonDocument::fromJson(file.readLine()).object();
+            if (record.value(QStringLiteral("event")).toString() == event)
+                found.append(record);
+        }
+        return found;
+    }
+
+private:
+    QProcess m_process;
+    QString m_logFile;
+    int m_port = 0;
+};

@@ -1,0 +1,74 @@
+#include "platform/db/PostgresTranslation.h"
+
+#include <QtTest>
+
+using platform::translateForPostgres;
+
+class PostgresTranslationTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void translates_data();
+    void translates();
+};
+
+void PostgresTranslationTest::translates_data()
+{
+    QTest::addColumn<QString>("tsql");
+    QTest::addColumn<QString>("postgres");
+
+    QTest::newRow("connection probe") << QStringLiteral("SELECT @@TRANCOUNT as flTrans")
+                                      << QStringLiteral("SELECT 0 as flTrans");
+    QTest::newRow("number search untouched")
+        << QStringLiteral("SELECT * FROM vwAssociados_Completos_Activos WHERE no_empresa = '1234'")
+        << QStringLiteral("SELECT * FROM vwAssociados_Completos_Activos WHERE no_empresa = '1234'");
+    QTest::newRow("name search blind to case and accents")
+        << QStringLiteral("SELECT * FROM vwAssociados_Completos_Activos WHERE nome_union like '%maria%%silva%'")
+        << QStringLiteral("SELECT * FROM vwAssociados_Completos_Activos WHERE unaccent(nome_union) ILIKE "
+                          "unaccent('%maria%%silva%') ESCAPE ''");
+    QTest::newRow("pattern with an apostrophe")
+        << QStringLiteral("SELECT * FROM v WHERE nome_union like '%O' + CHAR(39) + 'Neil%Silva%' ORDER BY nome")
+        << QStringLiteral("SELECT * FROM v WHERE unaccent(nome_union) ILIKE unaccent('%O' || CHR(39) || "
+                          "'Neil%Silva%') ESCAPE '' ORDER BY nome");
+    QTest::newRow("qualified subject, NOT LIKE, inside parentheses")
+        << QStringLiteral("SELECT 1 FROM v a WHERE (a.nome NOT LIKE 'x%') AND b = 2")
+        << QStringLiteral("SELECT 1 FROM v a WHERE (unaccent(a.nome) NOT ILIKE unaccent('x%') ESCAPE '') AND b = 2");
+    QTest::newRow("delivery insert")
+        << QStringLiteral(
+               "INSERT INTO tbVelunas (socio_id, base_dados, data, convite_no, no_tap, nome, empresa, email) "
+               "VALUES (17,1, GETDATE(), 5,'1234','O' + CHAR(39) + 'Neil',null,'')")
+        << QStringLiteral(
+               "INSERT INTO tbVelunas (socio_id, base_dados, data, convite_no, no_tap, nome, empresa, email) "
+               "VALUES (17,1, LOCALTIMESTAMP, 5,'1234','O' || CHR(39) || 'Neil',null,'')");
+    QTest::newRow("own escape kept") << QStringLiteral("SELECT 1 FROM t WHERE a LIKE '5!%' ESCAPE '!'")
+                                     << QStringLiteral(
+                                            "SELECT 1 FROM t WHERE unaccent(a) ILIKE unaccent('5!%') ESCAPE '!'");
+    QTest::newRow("numbers still add") << QStringLiteral("SELECT MAX(convite_no) + 1 as n FROM t WHERE a = b + 2")
+                                       << QStringLiteral("SELECT MAX(convite_no) + 1 as n FROM t WHERE a = b + 2");
+    QTest::newRow("dates") << QStringLiteral(
+                                  "SELECT * FROM t WHERE data >= CONVERT(DATETIME,'2014-05-31 14:05:09',102)")
+                           << QStringLiteral("SELECT * FROM t WHERE data >= CAST('2014-05-31 14:05:09' AS TIMESTAMP)");
+    QTest::newRow("literals are not rewritten")
+        << QStringLiteral("SELECT 'GETDATE() + CHAR(39) like @@TRANCOUNT [x]' as t")
+        << QStringLiteral("SELECT 'GETDATE() + CHAR(39) like @@TRANCOUNT [x]' as t");
+    QTest::newRow("doubled quote inside a literal") << QStringLiteral("SELECT 'it''s + GETDATE()' + 'x' as t")
+                                                    << QStringLiteral("SELECT 'it''s + GETDATE()' || 'x' as t");
+    QTest::newRow("comment with an apostrophe")
+        << QStringLiteral("SELECT 1 + 2 -- the desk's own\nFROM t WHERE a like 'b'")
+        << QStringLiteral("SELECT 1 + 2 -- the desk's own\nFROM t WHERE unaccent(a) ILIKE unaccent('b') ESCAPE ''");
+    QTest::newRow("bracketed names") << QStringLiteral("SELECT [nome], [Data de Entrega] FROM [tbVelunas]")
+                                     << QStringLiteral("SELECT nome, \"Data de Entrega\" FROM tbVelunas");
+    QTest::newRow("unicode literal prefix")
+        << QStringLiteral("SELECT N'João' as n") << QStringLiteral("SELECT 'João' as n");
+}
+
+void PostgresTranslationTest::translates()
+{
+    QFETCH(QString, tsql);
+    QFETCH(QString, postgres);
+    QCOMPARE(translateForPostgres(tsql), postgres);
+}
+
+QTEST_GUILESS_MAIN(PostgresTranslationTest)
+#include "tst_PostgresTranslation.moc"
