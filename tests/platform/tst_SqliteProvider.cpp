@@ -116,7 +116,7 @@ void tst_SqliteProvider::unknownProviderFailsToOpen()
 {
     Connection connection;
     connection.setConnectionString(
-        QStringLiteral("Provider=SQLOLEDB.1;Password=x;User ID=u;Initial Catalog=c;Data Source=h\\i,1433;"));
+        QStringLiteral("Provider=Nenhum.1;Password=x;User ID=u;Initial Catalog=c;Data Source=h\\i,1433;"));
     const RuntimeError error = errorOf([&] { connection.Open(); });
     QCOMPARE(error.number(), platform::ErrorNumber::ProviderNotFound);
     QCOMPARE(connection.State(), 0);
