@@ -1,4 +1,4 @@
-#include "PostgresTestDatabase.h"
+#include "tests/support/PostgresTestDatabase.h"
 
 #include "platform/RuntimeError.h"
 #include "platform/db/Connection.h"

@@ -1,0 +1,208 @@
+// Several real desk processes on one delivery table, each delivering to
+// members drawn from one shared pool: no number is given twice, no member
+// gets two invitations, the numbers have no gaps, and every delivery a desk
+// reported is in the table.
+#include "data/DemoDatabase.h"
+#include "platform/db/Connection.h"
+#include "tests/support/PostgresTestDatabase.h"
+#include "tests/support/TestSupport.h"
+
+#include <QMap>
+#include <QProcess>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr int Desks = 4;
+constexpr int AttemptsPerDesk = 250;
+constexpr int MembersPerRegister = 150;
+
+struct Strings
+{
+    QString delivery, haldor, mirva;
+};
+
+// HALDOR's members have company numbers 1000..., MIRVA's 2000...; both use
+// the same member ids, so a pair differs only by its register code.
+QString companyNumber(int reg, int i)
+{
+    return QString::number(reg * 1000 + i);
+}
+
+QStringList pool()
+{
+    QStringList numbers;
+    for (int reg = 1; reg <= 2; ++reg)
+        for (int i = 0; i < MembersPerRegister; ++i)
+            numbers << companyNumber(reg, i);
+    return numbers;
+}
+
+QList<demo::Member> registerMembers(int reg)
+{
+    QList<demo::Member> members;
+    for (int i = 0; i < MembersPerRegister; ++i) {
+        demo::Member m;
+        m.contactoId = i + 1;
+        m.noEmpresa = companyNumber(reg, i);
+        m.noSocio = QStringLiteral("S%1-%2").arg(reg).arg(i);
+        m.nome = QStringLiteral("Sócio %1 D'Ávila").arg(i);
+        m.empresa = QStringLiteral("Empresa %1").arg(i);
+        m.email = QStringLiteral("socio%1@exemplo.pt").arg(i);
+        m.activo = 1;
+        members << m;
+    }
+    return members;
+}
+
+struct Outcome
+{
+    QString kind; // recorded, refused, notfound, error
+    QString line;
+    qint64 socio = 0, code = 0, number = 0;
+};
+
+QList<Outcome> runDesks(const Strings &strings)
+{
+    std::vector<std::unique_ptr<QProcess>> desks;
+    for (int i = 0; i < Desks; ++i) {
+        auto desk = std::make_unique<QProcess>();
+        desk->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        desk->start(testsupport::binaryDir() + QStringLiteral("/desk_worker"),
+                    {strings.delivery, strings.haldor, strings.mirva, QString::number(7919 * (i + 1)),
+                     QString::number(AttemptsPerDesk), pool().join(QLatin1Char(','))});
+        desks.push_back(std::move(desk));
+    }
+    // Released together once every window is up, so that they really race.
+    for (auto &desk : desks)
+        if (!desk->waitForReadyRead(60000) || desk->readLine().trimmed() != "ready")
+            return {Outcome{QStringLiteral("error"), QStringLiteral("a desk did not start")}};
+    for (auto &desk : desks)
+        desk->write("go\n");
+    for (auto &desk : desks)
+        desk->waitForBytesWritten(10000);
+    QList<Outcome> outcomes;
+    for (auto &desk : desks) {
+        if (!desk->waitForFinished(300000) || desk->exitStatus() != QProcess::NormalExit || desk->exitCode() != 0) {
+            desk->kill();
+            desk->waitForFinished();
+            outcomes << Outcome{QStringLiteral("error"), QStringLiteral("a desk did not finish cleanly")};
+            continue;
+        }
+        for (const QByteArray &raw : desk->readAllStandardOutput().split('\n')) {
+            const QString line = QString::fromUtf8(raw).trimmed();
+            if (line.isEmpty())
+                continue;
+            const QStringList f = line.split(QLatin1Char(' '));
+            Outcome outcome{f.at(0), line};
+            if ((outcome.kind == QLatin1String("recorded") || outcome.kind == QLatin1String("refused")) &&
+                f.size() == 5) {
+                outcome.socio = f.at(2).toLongLong();
+                outcome.code = f.at(3).toLongLong();
+                outcome.number = f.at(4).toLongLong();
+            }
+            outcomes << outcome;
+        }
+    }
+    return outcomes;
+}
+
+// The table after the race, read back through the delivery connection.
+void checkTable(const Strings &strings, const QList<Outcome> &outcomes)
+{
+    QCOMPARE(outcomes.size(), Desks * AttemptsPerDesk);
+    for (const Outcome &o : outcomes)
+        QVERIFY2(o.kind == QLatin1String("recorded") || o.kind == QLatin1String("refused"), qPrintable(o.line));
+
+    platform::Connection connection;
+    connection.setConnectionString(strings.delivery);
+    connection.Open();
+    const auto rows = connection.query(QStringLiteral("SELECT socio_id, base_dados, convite_no FROM tbVelunas")).rows;
+    connection.Close();
+
+    QMap<QPair<qint64, qint64>, qint64> numberOf;
+    std::vector<qint64> numbers;
+    for (const auto &row : rows) {
+        const auto pair = qMakePair(row.at(0).toLongLong(), row.at(1).toLongLong());
+        QVERIFY2(!numberOf.contains(pair),
+                 qPrintable(QStringLiteral("two rows for %1/%2").arg(pair.first).arg(pair.second)));
+        numberOf.insert(pair, row.at(2).toLongLong());
+        numbers.push_back(row.at(2).toLongLong());
+    }
+    std::sort(numbers.begin(), numbers.end());
+    for (std::size_t i = 0; i < numbers.size(); ++i)
+        QCOMPARE(numbers[i], qint64(i + 1));
+
+    int recorded = 0;
+    QSet<QPair<qint64, qint64>> refusedPairs;
+    for (const Outcome &o : outcomes) {
+        const auto pair = qMakePair(o.socio, o.code);
+        QVERIFY2(numberOf.contains(pair), qPrintable(o.line));
+        QVERIFY2(numberOf.value(pair) == o.number, qPrintable(o.line));
+        if (o.kind == QLatin1String("recorded"))
+            ++recorded;
+        else
+            refusedPairs.insert(pair);
+    }
+    qInfo("%d deliveries recorded, %d refused", recorded, int(outcomes.size()) - recorded);
+    // Each row was handed out by exactly one desk, and the pool overlapped.
+    QCOMPARE(recorded, int(rows.size()));
+    QVERIFY2(!refusedPairs.isEmpty(), "no desk ever met a member another desk had served");
+}
+
+} // namespace
+
+class tst_concurrentDesks : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void onEmbeddedFiles()
+    {
+        QTemporaryDir dir;
+        demo::createSchemaOnly(dir.path());
+        const demo::Files files = demo::demoFiles(dir.path());
+        demo::insertMembers(files.haldor, registerMembers(1));
+        demo::insertMembers(files.mirva, registerMembers(2));
+        const demo::ConnectionStrings demoStrings = demo::connectionStrings(dir.path());
+        const Strings strings{demoStrings.sqlServer, demoStrings.haldor, demoStrings.mirva};
+        checkTable(strings, runDesks(strings));
+    }
+
+    void onPostgres()
+    {
+        if (!testsupport::PostgresTestDatabase::available())
+            QSKIP("No PostgreSQL test server: make test starts one.");
+        testsupport::PostgresTestDatabase database(QStringLiteral("velunas_desks"));
+        for (const auto &[reg, code] :
+             {std::pair{QStringLiteral("haldor"), 1}, std::pair{QStringLiteral("mirva"), 2}}) {
+            platform::Connection connection;
+            connection.setConnectionString(database.connectionString(reg));
+            connection.Open();
+            for (const demo::Member &m : registerMembers(code)) {
+                connection.Execute(QStringLiteral("INSERT INTO tbEmpresas (no_empresa, empresa) VALUES ('%1', '%2')")
+                                       .arg(m.noEmpresa, m.empresa));
+                connection.Execute(QStringLiteral("INSERT INTO tbSocios (contacto_id, no_empresa, no_socio, nome, "
+                                                  "apelidos, email, activo) VALUES (%1, '%2', '%3', '%4', '', '%5', 1)")
+                                       .arg(m.contactoId)
+                                       .arg(m.noEmpresa, m.noSocio,
+                                            QString(m.nome).replace(QLatin1Char('\''), QStringLiteral("''")),
+                                            m.email.toString()));
+            }
+            connection.Close();
+        }
+        const Strings strings{database.connectionString(QStringLiteral("public")),
+                              database.connectionString(QStringLiteral("haldor")),
+                              database.connectionString(QStringLiteral("mirva"))};
+        checkTable(strings, runDesks(strings));
+    }
+};
+
+QTEST_MAIN(tst_concurrentDesks)
+#include "tst_concurrentDesks.moc"

@@ -1,0 +1,83 @@
+// One desk of several working at once: the real window, offscreen, searches
+// members by company number and clicks "Processar Entrega" for each, and
+// prints every outcome on a line of its own for the test to check.
+// It starts once a line arrives on its standard input.
+// Usage: desk_worker <delivery string> <HALDOR string> <MIRVA string> <seed> <attempts> <number,number,...>
+// Lines: "recorded <term> <socio_id> <base_dados> <convite_no>",
+//        "refused <term> <socio_id> <base_dados> <convite_no>", "notfound <term>",
+//        "error <term> <number> <description>".
+#include "app/frmMain.h"
+#include "data/Data.h"
+#include "tests/support/TestSupport.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QTextStream>
+
+namespace {
+
+// The number in "Já foi entregue o convite nº N a este associado ...".
+QString refusedNumber(const QString &message)
+{
+    static const QRegularExpression number(QStringLiteral("^Já foi entregue o convite nº (\\d+) "));
+    const QRegularExpressionMatch match = number.match(message);
+    return match.hasMatch() ? match.captured(1) : QStringLiteral("?");
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    const QStringList arguments = application.arguments();
+    if (arguments.size() != 7) {
+        QTextStream(stderr) << "usage: desk_worker <delivery> <haldor> <mirva> <seed> <attempts> <numbers>\n";
+        return 2;
+    }
+    Data().setConnectionStrings(arguments.at(1), arguments.at(2), arguments.at(3));
+    QRandomGenerator random(arguments.at(4).toUInt());
+    const int attempts = arguments.at(5).toInt();
+    const QStringList pool = arguments.at(6).split(QLatin1Char(','), Qt::SkipEmptyParts);
+
+    testsupport::MessageBoxRecorder boxes;
+    testsupport::ReportCapture reports;
+    frmMain window;
+    window.show();
+    auto *entry = window.findChild<QLineEdit *>(QStringLiteral("FXNo_TAP"));
+    auto *number = window.findChild<QLineEdit *>(QStringLiteral("FXConvite_No"));
+    auto *deliver = window.findChild<QPushButton *>(QStringLiteral("Command2"));
+
+    // All desks begin at one moment: each says it is ready and waits for a line.
+    QTextStream out(stdout);
+    out << "ready\n";
+    out.flush();
+    QTextStream(stdin).readLine();
+    for (int i = 0; i < attempts; ++i) {
+        const QString term = pool.at(random.bounded(pool.size()));
+        boxes.clear();
+        reports.clear();
+        entry->setText(term);
+        window.Command4_Click();
+        if (!reports.reports().isEmpty()) {
+            out << "error " << term << ' ' << reports.reports().first().join(QLatin1Char('|')) << '\n';
+            continue;
+        }
+        if (!deliver->isEnabled()) {
+            out << "notfound " << term << '\n';
+            continue;
+        }
+        window.Command2_Click();
+        const QString member = QStringLiteral("%1 %2").arg(window.SocioID).arg(window.BaseDados);
+        if (!reports.reports().isEmpty())
+            out << "error " << term << ' ' << reports.reports().first().join(QLatin1Char('|')) << '\n';
+        else if (!boxes.calls().isEmpty())
+            out << "refused " << term << ' ' << member << ' ' << refusedNumber(boxes.calls().last().text) << '\n';
+        else
+            out << "recorded " << term << ' ' << member << ' ' << number->text() << '\n';
+        out.flush();
+    }
+    return 0;
+}
