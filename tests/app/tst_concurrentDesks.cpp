@@ -180,23 +180,8 @@ private slots:
         if (!testsupport::PostgresTestDatabase::available())
             QSKIP("No PostgreSQL test server: make test starts one.");
         testsupport::PostgresTestDatabase database(QStringLiteral("velunas_desks"));
-        for (const auto &[reg, code] :
-             {std::pair{QStringLiteral("haldor"), 1}, std::pair{QStringLiteral("mirva"), 2}}) {
-            platform::Connection connection;
-            connection.setConnectionString(database.connectionString(reg));
-            connection.Open();
-            for (const demo::Member &m : registerMembers(code)) {
-                connection.Execute(QStringLiteral("INSERT INTO tbEmpresas (no_empresa, empresa) VALUES ('%1', '%2')")
-                                       .arg(m.noEmpresa, m.empresa));
-                connection.Execute(QStringLiteral("INSERT INTO tbSocios (contacto_id, no_empresa, no_socio, nome, "
-                                                  "apelidos, email, activo) VALUES (%1, '%2', '%3', '%4', '', '%5', 1)")
-                                       .arg(m.contactoId)
-                                       .arg(m.noEmpresa, m.noSocio,
-                                            QString(m.nome).replace(QLatin1Char('\''), QStringLiteral("''")),
-                                            m.email.toString()));
-            }
-            connection.Close();
-        }
+        database.insertMembers(QStringLiteral("haldor"), registerMembers(1));
+        database.insertMembers(QStringLiteral("mirva"), registerMembers(2));
         const Strings strings{database.connectionString(QStringLiteral("public")),
                               database.connectionString(QStringLiteral("haldor")),
                               database.connectionString(QStringLiteral("mirva"))};

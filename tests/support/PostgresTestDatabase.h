@@ -3,6 +3,7 @@
 // A fresh database of its own on the test PostgreSQL server that make test
 // starts, with the desk's schema loaded; dropped again at the end.
 
+#include "data/DemoDatabase.h"
 #include "platform/db/Connection.h"
 
 #include <QCoreApplication>
@@ -51,7 +52,55 @@ public:
         return databaseString(m_name) + QStringLiteral("Search Path=%1,public;").arg(reg);
     }
 
+    // Adds members to one register's schema (haldor or mirva), their companies
+    // too; the whole name goes in nome, so nome_union is the name as given.
+    void insertMembers(const QString &reg, const QList<demo::Member> &members) const
+    {
+        platform::Connection connection;
+        connection.setConnectionString(connectionString(reg));
+        connection.Open();
+        for (const demo::Member &m : members) {
+            if (!m.noEmpresa.isEmpty())
+                connection.Execute(QStringLiteral("INSERT INTO tbEmpresas (no_empresa, empresa) VALUES (%1, %2) "
+                                                  "ON CONFLICT DO NOTHING")
+                                       .arg(text(m.noEmpresa), text(m.empresa)));
+            connection.Execute(QStringLiteral("INSERT INTO tbSocios (contacto_id, no_empresa, no_socio, nome, email, "
+                                              "activo) VALUES (%1, %2, %3, %4, %5, %6)")
+                                   .arg(m.contactoId)
+                                   .arg(m.noEmpresa.isEmpty() ? QStringLiteral("NULL") : text(m.noEmpresa),
+                                        text(m.noSocio), text(m.nome),
+                                        m.email.isValid() ? text(m.email.toString()) : QStringLiteral("NULL"),
+                                        m.activo.isValid() ? m.activo.toString() : QStringLiteral("NULL")));
+        }
+        connection.Close();
+    }
+
+    // Runs one statement on the database as the tests' own user.
+    void execute(const QString &statement) const
+    {
+        platform::Connection connection;
+        connection.setConnectionString(connectionString(QStringLiteral("public")));
+        connection.Open();
+        connection.Execute(statement);
+        connection.Close();
+    }
+
+    QList<QList<QVariant>> rows(const QString &statement) const
+    {
+        platform::Connection connection;
+        connection.setConnectionString(connectionString(QStringLiteral("public")));
+        connection.Open();
+        const QList<QList<QVariant>> result = connection.query(statement).rows;
+        connection.Close();
+        return result;
+    }
+
 private:
+    static QString text(QString value)
+    {
+        return QLatin1Char('\'') + value.replace(QLatin1Char('\''), QStringLiteral("''")) + QLatin1Char('\'');
+    }
+
     static void admin(const QString &statement)
     {
         platform::Connection connection;
