@@ -1,4 +1,4 @@
--- Velunas on PostgreSQL: the delivery table, the functions the desk's
+-- Velunas on PostgreSQL: the delivery table, the extension the desk's
 -- translated statements call, and example member registers with the two views
 -- the search reads. Run it once in the site's database, as its owner:
 --   psql -d velunas -f postgresql.sql
@@ -8,56 +8,9 @@
 CREATE EXTENSION IF NOT EXISTS unaccent WITH SCHEMA public;
 
 -- Name matching ignores case and accents, as a _CI_AI collation does on SQL
--- Server: both sides are folded before they are compared.
-CREATE OR REPLACE FUNCTION public.velunas_fold(value text) RETURNS text
-    LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE
-    AS $$ SELECT lower(public.unaccent('public.unaccent'::regdictionary, value)) $$;
+-- Server: the desk's translation sends "a LIKE b" as
+-- "unaccent(a) ILIKE unaccent(b) ESCAPE ''".
 
--- SQL Server's LIKE pattern ("%", "_", "[abc]", "[a-f]", "[^x]") as an anchored
--- regular expression; every other character stands for itself.
-CREATE OR REPLACE FUNCTION public.velunas_like_regex(pattern text) RETURNS text
-    LANGUAGE plpgsql IMMUTABLE STRICT PARALLEL SAFE
-AS $$
-DECLARE
-    result text := '^';
-    position integer := 1;
-    total integer := length(pattern);
-    c text;
-    closing integer;
-    body text;
-BEGIN
-    WHILE position <= total LOOP
-        c := substr(pattern, position, 1);
-        IF c = '%' THEN
-            result := result || '.*';
-        ELSIF c = '_' THEN
-            result := result || '.';
-        ELSIF c = '[' THEN
-            closing := strpos(substr(pattern, position + 1), ']');
-            IF closing <= 1 THEN
-                result := result || '\[';     -- no class follows: a plain bracket
-            ELSE
-                body := substr(pattern, position + 1, closing - 1);
-                result := result || '[' || replace(body, '\', '\\') || ']';
-                position := position + closing;
-            END IF;
-        ELSIF c ~ '[.^$*+?(){}|\\\]]' THEN
-            result := result || '\' || c;
-        ELSE
-            result := result || c;
-        END IF;
-        position := position + 1;
-    END LOOP;
-    RETURN result || '$';
-END
-$$;
-
--- The desk's "a LIKE b", as the translation writes it.
-CREATE OR REPLACE FUNCTION public.velunas_like(value text, pattern text) RETURNS boolean
-    LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE
-    AS $$ SELECT public.velunas_fold(value) ~ public.velunas_like_regex(public.velunas_fold(pattern)) $$;
-
--- One row per delivered invitation; one sequence of numbers for both registers.
 CREATE TABLE IF NOT EXISTS public.tbVelunas (
     socio_id   integer      NOT NULL,
     base_dados integer      NOT NULL,

@@ -60,6 +60,7 @@ private slots:
     void stopsAtTheFirstMissingValue_data();
     void stopsAtTheFirstMissingValue();
     void passwordThatDoesNotDecipherIsEmpty();
+    void settingsWithSeparatorsStayOneValue();
     void givenStringIsUsedUnchanged();
     void dataAssemblesAnEmptyStringFromItsEntry();
 
@@ -182,6 +183,21 @@ void tst_OpenConnection::passwordThatDoesNotDecipherIsEmpty()
     QVERIFY2(text.contains(u";Password=;"_qs), qPrintable(text));
     QCOMPARE(m_opened.size(), 1);
     QCOMPARE(m_opened.first().value(u"Password"_qs), QString());
+}
+
+// A password such as "a;Data Source=x" must not become a key of its own.
+void tst_OpenConnection::settingsWithSeparatorsStayOneValue()
+{
+    m_sealedPassword = platform::sealForMachine(QStringLiteral("a;Data Source=outro \"b\""));
+    writeShadow({u"dtSecurityInfo"_qs, u"dtUser"_qs, u"dtPassword"_qs, u"dtInitialCatalog"_qs, u"dtDataSource"_qs});
+    Connection connection;
+    QString entry = Entry;
+    QString text;
+    QVERIFY(modTestConnection::OpenConnection(connection, entry, text));
+    QVERIFY2(text.contains(u";Password=\"a;Data Source=outro \"\"b\"\"\";"_qs), qPrintable(text));
+    QCOMPARE(m_opened.size(), 1);
+    QCOMPARE(m_opened.first().value(u"Password"_qs), u"a;Data Source=outro \"b\""_qs);
+    QCOMPARE(m_opened.first().value(u"Data Source"_qs), m_database);
 }
 
 void tst_OpenConnection::givenStringIsUsedUnchanged()
