@@ -196,6 +196,11 @@ void frmMain::Command4_Click()
                           view + QLatin1String(column) + QStringLiteral(" = ") + modCode::SqlLiteral(FXNo_TAP, 4));
         };
         auto namePattern = [this] { return QStringLiteral("nome_union like ") + modCode::SqlLiteral(FXNo_TAP, 6); };
+        // A cancelled picker ends the search at once, with only the busy state undone.
+        auto leaveCancelled = [this] {
+            platform::SetMousePointer(platform::Pointer::Default);
+            Command4->setEnabled(true);
+        };
 
         // Stage A: HALDOR's active members, stopping at the first hit.
         for (const char *column : {"no_empresa", "no_socio"}) {
@@ -210,11 +215,8 @@ void frmMain::Command4_Click()
         }
         if (!foundInHaldor) {
             const NameSearch outcome = searchByName(*ConnHALDOR, ActiveView + namePattern(), CodeActiveHaldor);
-            if (outcome == NameSearch::Cancelled) {
-                platform::SetMousePointer(platform::Pointer::Default);
-                Command4->setEnabled(true);
-                return;
-            }
+            if (outcome == NameSearch::Cancelled)
+                return leaveCancelled();
             foundInHaldor = outcome == NameSearch::Found;
         }
 
@@ -242,11 +244,8 @@ void frmMain::Command4_Click()
             }
             if (!foundInMirva && !foundInHaldor) {
                 const NameSearch outcome = searchByName(*ConnMIRVA, FullView + namePattern(), CodeActiveHaldor);
-                if (outcome == NameSearch::Cancelled) {
-                    platform::SetMousePointer(platform::Pointer::Default);
-                    Command4->setEnabled(true);
-                    return;
-                }
+                if (outcome == NameSearch::Cancelled)
+                    return leaveCancelled();
                 foundInMirva = outcome == NameSearch::Found;
             }
         }

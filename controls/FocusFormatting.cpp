@@ -5,6 +5,7 @@
 #include "platform/Locale.h"
 #include "platform/MessageBox.h"
 #include "platform/RuntimeError.h"
+#include "platform/TrimSpaces.h"
 
 #include <QComboBox>
 
@@ -84,7 +85,7 @@ void storeTypedValue(QWidget *control, int code)
             if (Style(qobject_cast<QComboBox *>(control)) == ComboStyle::DropDownList)
                 break;
             const QString text = Text(control);
-            if (formattexts::trimmedOfSpaces(text).isEmpty()) {
+            if (platform::trimSpaces(text).isEmpty()) {
                 setListIndex(control, -1);
             } else {
                 for (int index = 0; index < ListCount(control); ++index) {

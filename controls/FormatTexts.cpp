@@ -57,15 +57,4 @@ bool isDateMask(const QString &mask)
     return dateMasks.contains(mask);
 }
 
-QString trimmedOfSpaces(const QString &text)
-{
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == QLatin1Char(' '))
-        ++first;
-    while (last > first && text.at(last - 1) == QLatin1Char(' '))
-        --last;
-    return text.mid(first, last - first);
-}
-
 } // namespace controls::formattexts

@@ -16,7 +16,4 @@ inline const QString DateTimeFormat = QStringLiteral("dd-mm-yyyy Hh:Nn:Ss");
 // The date masks of a masked edit box.
 bool isDateMask(const QString &mask);
 
-// Only blanks are trimmed.
-QString trimmedOfSpaces(const QString &text);
-
 } // namespace controls::formattexts

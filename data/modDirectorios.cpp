@@ -1,7 +1,7 @@
 #include "data/modDirectorios.h"
 
-#include "data/TrimSpaces.h"
 #include "platform/SpecialFolders.h"
+#include "platform/TrimSpaces.h"
 
 #include <QFile>
 
@@ -15,7 +15,7 @@ QString ObterPastaEspecial(int folderNumber)
         const qsizetype nul = path.indexOf(QChar(u'\0'));
         if (nul >= 0)
             path.truncate(nul);
-        return datatext::trimSpaces(path);
+        return platform::trimSpaces(path);
     } catch (...) {
         return QString();
     }

@@ -1,9 +1,9 @@
 #include "data/modRegistry.h"
 
-#include "data/TrimSpaces.h"
 #include "platform/MessageBox.h"
 #include "platform/Registry.h"
 #include "platform/RuntimeError.h"
+#include "platform/TrimSpaces.h"
 #include "system/ErrorReporting.h"
 
 #include <QByteArray>
@@ -35,7 +35,7 @@ bool isReference(const QVariant &value)
 QString bufferText(const QByteArray &buffer, quint32 length)
 {
     const QString text =
-        datatext::trimSpaces(QString::fromLocal8Bit(buffer.constData(), qMin<qsizetype>(length, buffer.size())));
+        platform::trimSpaces(QString::fromLocal8Bit(buffer.constData(), qMin<qsizetype>(length, buffer.size())));
     return text.isEmpty() ? QStringLiteral("") : text.chopped(1);
 }
 

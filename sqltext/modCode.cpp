@@ -4,6 +4,7 @@
 #include "platform/Conversions.h"
 #include "platform/Locale.h"
 #include "platform/RuntimeError.h"
+#include "platform/TrimSpaces.h"
 #include "system/ErrorReporting.h"
 
 namespace modCode {
@@ -37,18 +38,6 @@ QString withLocaleSeparators(QString text)
         text.replace(QLatin1Char(','), cachedDecimalSeparator);
     }
     return text;
-}
-
-// Only blanks are trimmed; a tab is part of the text.
-QString trimmedOfSpaces(const QString &text)
-{
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == QLatin1Char(' '))
-        ++first;
-    while (last > first && text.at(last - 1) == QLatin1Char(' '))
-        --last;
-    return text.mid(first, last - first);
 }
 
 QString quotedText(const QString &trimmed)
@@ -99,7 +88,7 @@ QString dateLiteral(const QDateTime &date, int kind)
 
 QString dateLiteral(const QVariant &value, const QString &text, int kind)
 {
-    if (trimmedOfSpaces(text) == QLatin1String("- - -"))
+    if (platform::trimSpaces(text) == QLatin1String("- - -"))
         return QStringLiteral("null");
     if (platform::IsDate(value)) {
         const QDateTime date = platform::CDate(value);
@@ -120,7 +109,7 @@ QString dateLiteral(const QVariant &value, const QString &text, int kind)
 QString SqlLiteral(const QVariant &value, int kind)
 {
     const QString text = platform::CStr(value);
-    const QString trimmed = trimmedOfSpaces(text);
+    const QString trimmed = platform::trimSpaces(text);
     const bool empty = platform::IsNull(value) || trimmed.isEmpty();
     switch (kind) {
     case LiteralKind::TextOrNull:

@@ -2,9 +2,10 @@
 
 #include <QString>
 
-namespace datatext {
+namespace platform {
 
-// Trims spaces only: tabs and other white space are part of a setting.
+// Trims blanks only, as the desk's texts and settings expect: a tab or
+// other white space is part of the text.
 inline QString trimSpaces(const QString &text)
 {
     qsizetype start = 0;
@@ -16,4 +17,4 @@ inline QString trimSpaces(const QString &text)
     return text.mid(start, end - start);
 }
 
-} // namespace datatext
+} // namespace platform
