@@ -63,8 +63,10 @@ bool rewriteShadow(const QByteArrayList &lines)
     if (!temp.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
     bool written = true;
-    for (const QByteArray &line : lines)
-        written = written && temp.write(line + "\r\n") >= 0;
+    for (const QByteArray &line : lines) {
+        const QByteArray ended = line + "\r\n";
+        written = written && temp.write(ended) == ended.size();
+    }
     written = written && platform::flushFileToDisk(temp);
     temp.close();
     if (!written) {
