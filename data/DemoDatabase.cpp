@@ -71,17 +71,24 @@ void insertMembers(const QString &databaseFile, const QList<Member> &members)
     platform::Connection connection;
     connection.setConnectionString(QStringLiteral("Provider=SQLite;Data Source=%1").arg(databaseFile));
     connection.Open();
-    QString batch = QStringLiteral("BEGIN;\n");
-    for (const Member &member : members)
-        batch += QStringLiteral("INSERT INTO tbAssociados (contacto_id, no_empresa, no_socio, nome_union, empresa, "
-                                "email, activo) VALUES (%1, %2, %3, %4, %5, %6, %7);\n")
-                     .arg(QString::number(member.contactoId), quoted(member.noEmpresa), quoted(member.noSocio),
-                          quoted(member.nome), quoted(member.empresa), literal(member.email), literal(member.activo));
-    batch += QStringLiteral("COMMIT;");
+    // One transaction, sent in slices: a single text of a million rows would
+    // cost more to build and translate than to insert.
+    constexpr qsizetype RowsPerSlice = 1000;
     try {
-        connection.Execute(batch);
+        connection.Execute(QStringLiteral("BEGIN"));
+        for (qsizetype first = 0; first < members.size(); first += RowsPerSlice) {
+            QString slice;
+            for (const Member &member : members.mid(first, RowsPerSlice))
+                slice += QStringLiteral("INSERT INTO tbAssociados (contacto_id, no_empresa, no_socio, nome_union, "
+                                        "empresa, email, activo) VALUES (%1, %2, %3, %4, %5, %6, %7);\n")
+                             .arg(QString::number(member.contactoId), quoted(member.noEmpresa), quoted(member.noSocio),
+                                  quoted(member.nome), quoted(member.empresa), literal(member.email),
+                                  literal(member.activo));
+            connection.Execute(slice);
+        }
+        connection.Execute(QStringLiteral("COMMIT"));
     } catch (...) {
-        // A failed batch leaves its transaction open; nothing of it is kept.
+        // A failed slice leaves the transaction open; nothing of it is kept.
         try {
             connection.Execute(QStringLiteral("ROLLBACK"));
         } catch (...) {
