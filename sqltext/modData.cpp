@@ -12,9 +12,9 @@ const QString Blank = QStringLiteral(" ");
 
 bool hasField(const platform::Recordset &recordset, const QString &fieldName)
 {
-    const QString wanted = fieldName.toUpper();
+    // Compared in place: a picker of many rows asks this for every cell.
     for (int index = 0; index < recordset.fieldCount(); ++index)
-        if (recordset.fieldName(index).toUpper() == wanted)
+        if (recordset.fieldName(index).compare(fieldName, Qt::CaseInsensitive) == 0)
             return true;
     return false;
 }
