@@ -17,12 +17,15 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <sqlite3.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -56,16 +59,41 @@ QList<demo::Member> registerOf(int count, qint64 firstId, const QString &prefix)
     return members;
 }
 
-double peakMemoryMiB()
+double residentMemoryMiB()
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return 0;
     for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
+        if (line.startsWith("VmRSS:"))
             return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
     return 0;
 }
+
+// Calls back once, when a window of the given name is first painted.
+class FirstPaint : public QObject
+{
+public:
+    FirstPaint(const QString &name, std::function<void(QWidget *)> callback)
+        : m_name(name), m_callback(std::move(callback))
+    {
+        qApp->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (m_callback && event->type() == QEvent::Paint && watched->isWidgetType()) {
+            QWidget *window = static_cast<QWidget *>(watched)->window();
+            if (window->objectName() == m_name)
+                std::exchange(m_callback, {})(window);
+        }
+        return false;
+    }
+
+private:
+    QString m_name;
+    std::function<void(QWidget *)> m_callback;
+};
 
 double median(std::vector<double> values)
 {
@@ -257,11 +285,15 @@ int main(int argc, char *argv[])
             for (int i = 0; i < (rows > 1000 ? 2 : Repeats); ++i) {
                 QElapsedTimer timer;
                 double opened = 0;
-                testsupport::whenModal([&](QWidget *modal) {
+                // Timed at the picker's first paint, and confirmed straight after,
+                // rather than by polling for the modal window.
+                FirstPaint painted(QStringLiteral("frmMainResults"), [&](QWidget *picker) {
                     opened = timer.nsecsElapsed() / 1e6;
                     if (rows == 100000)
-                        pickerPeak = std::max(pickerPeak, peakMemoryMiB());
-                    QTest::mouseClick(modal->findChild<QPushButton *>(QStringLiteral("Command2")), Qt::LeftButton);
+                        pickerPeak = std::max(pickerPeak, residentMemoryMiB());
+                    QTimer::singleShot(0, picker, [picker] {
+                        QTest::mouseClick(picker->findChild<QPushButton *>(QStringLiteral("Command2")), Qt::LeftButton);
+                    });
                 });
                 entry->setText(word);
                 entry->setFocus();
@@ -315,7 +347,7 @@ int main(int argc, char *argv[])
         print(figures);
     }
     Data().setConnectionStrings(QString(), QString(), QString());
-    std::printf("\nPeak memory of the desk with the 100,000-row picker open: %.0f MiB\n", pickerPeak);
+    std::printf("\nResident memory of the desk with the 100,000-row picker open: %.0f MiB\n", pickerPeak);
     std::printf("Targets: number search within 1.5x direct; picker of 100,000 rows open within 500 ms; "
                 "delivery within 20 ms.\n");
     return 0;
