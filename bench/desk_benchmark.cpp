@@ -289,7 +289,7 @@ int main(int argc, char *argv[])
                 // rather than by polling for the modal window.
                 FirstPaint painted(QStringLiteral("frmMainResults"), [&](QWidget *picker) {
                     opened = timer.nsecsElapsed() / 1e6;
-                    if (rows == 100000)
+                    if (rows == 100000 && size == 100000)
                         pickerPeak = std::max(pickerPeak, residentMemoryMiB());
                     QTimer::singleShot(0, picker, [picker] {
                         QTest::mouseClick(picker->findChild<QPushButton *>(QStringLiteral("Command2")), Qt::LeftButton);
@@ -344,10 +344,12 @@ int main(int argc, char *argv[])
         }
         figures.push_back(
             {QStringLiteral("delivery: click to number shown"), size, median(deskTimes), median(directTimes)});
-        print(figures);
+        std::fprintf(stderr, "registers of %d members measured\n", size);
     }
+    print(figures);
     Data().setConnectionStrings(QString(), QString(), QString());
-    std::printf("\nResident memory of the desk with the 100,000-row picker open: %.0f MiB\n", pickerPeak);
+    std::printf("\nResident memory of the desk with the 100,000-row picker open (register of 100,000): %.0f MiB\n",
+                pickerPeak);
     std::printf("Targets: number search within 1.5x direct; picker of 100,000 rows open within 500 ms; "
                 "delivery within 20 ms.\n");
     return 0;
