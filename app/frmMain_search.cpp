@@ -160,6 +160,11 @@ void frmMain::Command4_Click()
         platform::SetMousePointer(platform::Pointer::Hourglass);
 
         DataEnvironment &data = Data();
+        // The last search's connections go once the new ones are open: on an
+        // embedded file, closing its last connection first would make every
+        // search rebuild the file's shared log index.
+        std::unique_ptr<platform::Connection> previous[] = {std::move(ConnMIRVA), std::move(ConnHALDOR),
+                                                            std::move(ConnSqlServer)};
         ConnMIRVA = std::make_unique<platform::Connection>();
         ConnHALDOR = std::make_unique<platform::Connection>();
         ConnSqlServer = std::make_unique<platform::Connection>();
@@ -178,6 +183,8 @@ void frmMain::Command4_Click()
                                      : QStringLiteral("ERRO: não foi possivel ligar ao servidor da MIRVA"));
         repaint();
         const bool deliveryUp = testConnection(*ConnSqlServer);
+        for (auto &connection : previous)
+            connection.reset();
         repaint();
 
         if (!haldorUp || !mirvaUp || !deliveryUp) {
