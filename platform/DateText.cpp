@@ -81,7 +81,8 @@ QDate dayZero()
 
 std::optional<QDateTime> read(const QString &text, const QString &timeSeparator)
 {
-    const QStringList tokens = text.split(QRegularExpression(QStringLiteral("[ \\t]+")), Qt::SkipEmptyParts);
+    static const QRegularExpression blanks(QStringLiteral("[ \\t]+"));
+    const QStringList tokens = text.split(blanks, Qt::SkipEmptyParts);
     if (tokens.isEmpty() || tokens.size() > 2)
         return std::nullopt;
     if (tokens.size() == 1) {

@@ -72,7 +72,9 @@ void attach(sqlite3 *db, const QString &path, const QString &schema, QList<Error
 QString attachedSchemaName(const QString &path, const QStringList &taken)
 {
     QString name = QFileInfo(path).completeBaseName();
-    name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9_]")), QStringLiteral("_"));
+    // Compiled once: every search opens a connection that attaches a file.
+    static const QRegularExpression unsafe(QStringLiteral("[^A-Za-z0-9_]"));
+    name.replace(unsafe, QStringLiteral("_"));
     if (name.isEmpty() || name.compare(QLatin1String("main"), Qt::CaseInsensitive) == 0 ||
         name.compare(QLatin1String("temp"), Qt::CaseInsensitive) == 0 || taken.contains(name, Qt::CaseInsensitive))
         name = QStringLiteral("attached%1").arg(taken.size() + 1);
