@@ -54,9 +54,9 @@ private slots:
         errorreporting::ReportModuleError(error, {QStringLiteral("ZEFA Tarn Software"), QStringLiteral("Pellow"),
                                                   QStringLiteral("modData"), QStringLiteral("ListField")});
         QCOMPARE(capture.reports().size(), 2);
-        QCOMPARE(capture.reports().at(0), (QStringList{QStringLiteral("Orvel Software"), QStringLiteral("Farrow"),
-                                                       QStringLiteral("frmMain"), QStringLiteral("Form_Resize"),
-                                                       QStringLiteral("Overflow")}));
+        QCOMPARE(capture.reports().at(0),
+                 (QStringList{QStringLiteral("Orvel Software"), QStringLiteral("Farrow"), QStringLiteral("frmMain"),
+                              QStringLiteral("Form_Resize"), QStringLiteral("Overflow")}));
         QCOMPARE(capture.reports().at(1).last(), QStringLiteral("Error Number = 6 | Description = Overflow"));
     }
 
@@ -79,9 +79,9 @@ private slots:
             }
         };
         platform::registerProgId(QLatin1String(errorreporting::ProgId), [] { return std::make_unique<Failing>(); });
-        errorreporting::ReportWindowError(RuntimeError(5, QStringLiteral("Invalid procedure call")),
-                                          {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"),
-                                           QStringLiteral("d")});
+        errorreporting::ReportWindowError(
+            RuntimeError(5, QStringLiteral("Invalid procedure call")),
+            {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")});
         platform::registerProgId(QLatin1String(errorreporting::ProgId), {});
     }
 

@@ -61,15 +61,24 @@ private slots:
         QTest::addColumn<QString>("image");
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("matches");
-        QTest::newRow("same name") << "Velunas.exe" << "Velunas.exe" << true;
-        QTest::newRow("other case") << "VELUNAS.EXE" << "Velunas.exe" << true;
-        QTest::newRow("windows path stripped") << "C:\\Apps\\Velunas.exe" << "velunas.exe" << true;
-        QTest::newRow("unix path stripped") << "/opt/desk/velunas" << "velunas" << true;
-        QTest::newRow("name only ends the image") << "my_velunas.exe" << "Velunas.exe" << true;
-        QTest::newRow("suffix after the name") << "velunas.exe.bak" << "Velunas.exe" << false;
-        QTest::newRow("name in a folder only") << "C:\\velunas.exe\\other.exe" << "velunas.exe" << false;
-        QTest::newRow("longer than the image") << "nas.exe" << "Velunas.exe" << false;
-        QTest::newRow("empty name matches nothing") << "velunas" << "" << false;
+        QTest::newRow("same name") << "Velunas.exe"
+                                   << "Velunas.exe" << true;
+        QTest::newRow("other case") << "VELUNAS.EXE"
+                                    << "Velunas.exe" << true;
+        QTest::newRow("windows path stripped") << "C:\\Apps\\Velunas.exe"
+                                               << "velunas.exe" << true;
+        QTest::newRow("unix path stripped") << "/opt/desk/velunas"
+                                            << "velunas" << true;
+        QTest::newRow("name only ends the image") << "my_velunas.exe"
+                                                  << "Velunas.exe" << true;
+        QTest::newRow("suffix after the name") << "velunas.exe.bak"
+                                               << "Velunas.exe" << false;
+        QTest::newRow("name in a folder only") << "C:\\velunas.exe\\other.exe"
+                                               << "velunas.exe" << false;
+        QTest::newRow("longer than the image") << "nas.exe"
+                                               << "Velunas.exe" << false;
+        QTest::newRow("empty name matches nothing") << "velunas"
+                                                    << "" << false;
     }
 
     void nameMatching()
