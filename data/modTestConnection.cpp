@@ -3,6 +3,7 @@
 #include "data/frmSQLServer.h"
 #include "data/modRegistry.h"
 #include "platform/MachineCipher.h"
+#include "platform/db/ConnectionString.h"
 
 #include <QCoreApplication>
 #include <QPointer>
@@ -110,22 +111,6 @@ bool TestConnection(platform::Connection &connection, QString &registryEntry, QW
     return result;
 }
 
-namespace {
-
-// A setting holding ";" or a leading quote, brace or blank would otherwise
-// end its value early or add keys of its own: such a value goes in quotes.
-QString connectionValue(const QString &value)
-{
-    const bool plain = !value.contains(QLatin1Char(';')) && value.trimmed() == value &&
-                       !value.startsWith(QLatin1Char('"')) && !value.startsWith(QLatin1Char('\'')) &&
-                       !value.startsWith(QLatin1Char('{'));
-    if (plain)
-        return value;
-    return QLatin1Char('"') + QString(value).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
-}
-
-} // namespace
-
 QString BuildConnectionString(const QString &registryEntry)
 {
     const QString keyPath = QString::fromUtf16(SettingsRoot) + registryEntry;
@@ -134,7 +119,8 @@ QString BuildConnectionString(const QString &registryEntry)
         const QVariant value = modRegistry::ObterValorString(keyPath, QLatin1String(name), QVariant(), false);
         if (!value.isValid())
             return QString();
-        values << connectionValue(values.size() == 2 ? DecipherPassword(value.toString()) : value.toString());
+        values << platform::quotedConnectionValue(values.size() == 2 ? DecipherPassword(value.toString())
+                                                                     : value.toString());
     }
     return QStringLiteral("Provider=SQLOLEDB.1;Persist Security Info=%1;User ID=%2;Password=%3;Initial Catalog=%4;"
                           "Data Source=%5;Connect Timeout=15")

@@ -10,15 +10,6 @@ namespace modData {
 namespace {
 const QString Blank = QStringLiteral(" ");
 
-bool hasField(const platform::Recordset &recordset, const QString &fieldName)
-{
-    // Compared in place: a picker of many rows asks this for every cell.
-    for (int index = 0; index < recordset.fieldCount(); ++index)
-        if (recordset.fieldName(index).compare(fieldName, Qt::CaseInsensitive) == 0)
-            return true;
-    return false;
-}
-
 QString displayText(const QVariant &value, int kind)
 {
     switch (kind) {
@@ -47,9 +38,10 @@ QString displayText(const QVariant &value, int kind)
 QString ListField(platform::Recordset &recordset, const QString &fieldName, int kind)
 {
     try {
-        if (!hasField(recordset, fieldName))
+        const int index = recordset.findField(fieldName);
+        if (index < 0)
             return Blank;
-        const QVariant value = recordset.value(fieldName);
+        const QVariant value = recordset.value(index);
         if (platform::IsNull(value))
             return Blank;
         return displayText(value, kind);

@@ -47,6 +47,16 @@ ConnectionProperties ConnectionProperties::parse(const QString &text)
     return properties;
 }
 
+QString quotedConnectionValue(const QString &value)
+{
+    const bool plain = !value.contains(QLatin1Char(';')) && value.trimmed() == value &&
+                       !value.startsWith(QLatin1Char('"')) && !value.startsWith(QLatin1Char('\'')) &&
+                       !value.startsWith(QLatin1Char('{'));
+    if (plain)
+        return value;
+    return QLatin1Char('"') + QString(value).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+}
+
 QString ConnectionProperties::value(const QString &key) const
 {
     for (const auto &pair : m_pairs)

@@ -21,4 +21,8 @@ private:
     QList<QPair<QString, QString>> m_pairs;
 };
 
+// A value as parse() reads it back whole: one holding ";", a leading quote
+// or brace, or blanks at its ends goes in double quotes; any other stays as is.
+QString quotedConnectionValue(const QString &value);
+
 } // namespace platform

@@ -1,5 +1,7 @@
 #include "platform/db/PostgresTranslation.h"
 
+#include "platform/db/SqlTokenizer.h"
+
 #include <QList>
 #include <QRegularExpression>
 
@@ -15,16 +17,6 @@ struct Token
     QString text;
 };
 
-bool isWordStart(QChar c)
-{
-    return c.isLetter() || c == QLatin1Char('_') || c == QLatin1Char('#');
-}
-
-bool isWordPart(QChar c)
-{
-    return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('$') || c == QLatin1Char('#');
-}
-
 // A bracketed name becomes a plain name when PostgreSQL would read it so,
 // else a double-quoted one.
 QString bracketedName(const QString &name)
@@ -37,63 +29,47 @@ QString bracketedName(const QString &name)
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
-QList<Token> tokenize(const QString &sql)
+// The desk's T-SQL tokens, in the few kinds this translation tells apart.
+QList<Token> tokenize(const QString &statement)
 {
+    const QList<sql::Token> source = sql::tokenize(statement);
     QList<Token> tokens;
-    qsizetype i = 0;
-    const qsizetype n = sql.size();
-    while (i < n) {
-        const QChar c = sql.at(i);
-        const qsizetype start = i;
-        if (c == QLatin1Char('\'') ||
-            ((c == QLatin1Char('N') || c == QLatin1Char('n')) && i + 1 < n && sql.at(i + 1) == QLatin1Char('\''))) {
-            // N'..' is a Unicode literal in T-SQL; every PostgreSQL text already is.
-            i += c == QLatin1Char('\'') ? 1 : 2;
-            const qsizetype bodyStart = i - 1;
-            while (i < n) {
-                if (sql.at(i) == QLatin1Char('\'')) {
-                    if (i + 1 < n && sql.at(i + 1) == QLatin1Char('\'')) {
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    break;
-                }
-                ++i;
+    tokens.reserve(source.size());
+    for (qsizetype i = 0; i < source.size(); ++i) {
+        const sql::Token &token = source.at(i);
+        switch (token.kind) {
+        case sql::TokenKind::Whitespace:
+        case sql::TokenKind::Comment: // passes through as it is, apostrophes and all
+            tokens.append({TokenKind::Space, token.text});
+            break;
+        case sql::TokenKind::StringLiteral:
+            tokens.append({TokenKind::Text, token.text});
+            break;
+        case sql::TokenKind::QuotedIdentifier:
+            if (token.text.startsWith(QLatin1Char('['))) {
+                QString name = token.text.mid(1);
+                if (name.endsWith(QLatin1Char(']')))
+                    name.chop(1);
+                tokens.append({TokenKind::Word, bracketedName(name.replace(QLatin1String("]]"), QLatin1String("]")))});
+            } else {
+                tokens.append({TokenKind::Word, token.text});
             }
-            tokens.append({TokenKind::Text, sql.mid(bodyStart, i - bodyStart)});
-        } else if (c == QLatin1Char('-') && i + 1 < n && sql.at(i + 1) == QLatin1Char('-')) {
-            // A comment passes through as it is, apostrophes and all.
-            while (i < n && sql.at(i) != QLatin1Char('\n'))
-                ++i;
-            tokens.append({TokenKind::Space, sql.mid(start, i - start)});
-        } else if (c == QLatin1Char('[')) {
-            const qsizetype close = sql.indexOf(QLatin1Char(']'), i + 1);
-            i = close < 0 ? n : close + 1;
-            tokens.append({TokenKind::Word, bracketedName(sql.mid(start + 1, (close < 0 ? n : close) - start - 1))});
-        } else if (c == QLatin1Char('"')) {
-            const qsizetype close = sql.indexOf(QLatin1Char('"'), i + 1);
-            i = close < 0 ? n : close + 1;
-            tokens.append({TokenKind::Word, sql.mid(start, i - start)});
-        } else if (c == QLatin1Char('@')) {
-            while (i < n && (sql.at(i) == QLatin1Char('@') || isWordPart(sql.at(i))))
-                ++i;
-            tokens.append({TokenKind::Variable, sql.mid(start, i - start)});
-        } else if (isWordStart(c)) {
-            while (i < n && isWordPart(sql.at(i)))
-                ++i;
-            tokens.append({TokenKind::Word, sql.mid(start, i - start)});
-        } else if (c.isDigit()) {
-            while (i < n && (sql.at(i).isDigit() || sql.at(i) == QLatin1Char('.')))
-                ++i;
-            tokens.append({TokenKind::Number, sql.mid(start, i - start)});
-        } else if (c.isSpace()) {
-            while (i < n && sql.at(i).isSpace())
-                ++i;
-            tokens.append({TokenKind::Space, sql.mid(start, i - start)});
-        } else {
-            ++i;
-            tokens.append({TokenKind::Symbol, QString(c)});
+            break;
+        case sql::TokenKind::Identifier:
+            // N'..' is a Unicode literal in T-SQL; every PostgreSQL text already is.
+            if (token.text.compare(QLatin1String("N"), Qt::CaseInsensitive) == 0 && i + 1 < source.size() &&
+                source.at(i + 1).kind == sql::TokenKind::StringLiteral)
+                break;
+            tokens.append({TokenKind::Word, token.text});
+            break;
+        case sql::TokenKind::Variable:
+            tokens.append({TokenKind::Variable, token.text});
+            break;
+        case sql::TokenKind::Number:
+            tokens.append({TokenKind::Number, token.text});
+            break;
+        default:
+            tokens.append({TokenKind::Symbol, token.text});
         }
     }
     return tokens;

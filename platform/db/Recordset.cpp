@@ -93,12 +93,21 @@ QString Recordset::fieldName(int index) const
     return m_table.columns.at(index);
 }
 
-int Recordset::indexOf(const QString &name) const
+int Recordset::findField(const QString &name) const
 {
+    requireOpen();
     for (qsizetype i = 0; i < m_table.columns.size(); ++i)
         if (m_table.columns.at(i).compare(name, Qt::CaseInsensitive) == 0)
             return static_cast<int>(i);
-    throw itemNotFound();
+    return -1;
+}
+
+int Recordset::indexOf(const QString &name) const
+{
+    const int index = findField(name);
+    if (index < 0)
+        throw itemNotFound();
+    return index;
 }
 
 QVariant Recordset::value(int index) const
@@ -111,7 +120,6 @@ QVariant Recordset::value(int index) const
 
 QVariant Recordset::value(const QString &name) const
 {
-    requireOpen();
     return value(indexOf(name));
 }
 

@@ -55,6 +55,8 @@ public:
     QString fieldName(int index) const;
     QVariant value(int index) const; // 3021 without a current row
     QVariant value(const QString &name) const;
+    // The index of a field by name, or -1 when the result set lacks it.
+    int findField(const QString &name) const;
 
 private:
     void requireOpen() const;

@@ -5,8 +5,7 @@
 #include "platform/MachineCipher.h"
 #include "platform/Registry.h"
 #include "platform/SpecialFolders.h"
-#include "platform/db/Provider.h"
-#include "platform/db/SqliteProvider.h"
+#include "tests/support/ObservedProvider.h"
 #include "tests/support/TestSupport.h"
 
 #include <QDir>
@@ -20,30 +19,6 @@ namespace {
 
 const QString Entry = QStringLiteral("Balcao");
 const QString KeyPath = QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Quorvane\\Balcao");
-
-// The server provider of a built string, standing in as the embedded one
-// and keeping the properties it was opened with.
-class RecordingProvider final : public platform::Provider
-{
-public:
-    explicit RecordingProvider(QList<platform::ConnectionProperties> &opened) : m_opened(opened) {}
-    void open(const platform::ConnectionProperties &properties, const QString &user, const QString &password,
-              QList<platform::ErrorRecord> &errors) override
-    {
-        m_opened.append(properties);
-        m_real.open(properties, user, password, errors);
-    }
-    platform::ResultTable execute(const QString &statement, qint64 *affected,
-                                  QList<platform::ErrorRecord> &errors) override
-    {
-        return m_real.execute(statement, affected, errors);
-    }
-    void close() override { m_real.close(); }
-
-private:
-    QList<platform::ConnectionProperties> &m_opened;
-    platform::sqlite::SqliteProvider m_real;
-};
 
 } // namespace
 
@@ -93,8 +68,11 @@ void tst_OpenConnection::init()
     m_database = demo::demoFiles(m_dir->path()).haldor;
     m_sealedPassword = platform::sealForMachine(QStringLiteral("s3gredo"));
     m_opened.clear();
-    platform::registerProvider(QStringLiteral("SQLOLEDB.1"),
-                               [this] { return std::make_unique<RecordingProvider>(m_opened); });
+    platform::registerProvider(QStringLiteral("SQLOLEDB.1"), [this] {
+        // The server provider of a built string, keeping what it was opened with.
+        return std::make_unique<testsupport::ObservedProvider>(
+            [this](const platform::ConnectionProperties &properties) { m_opened.append(properties); });
+    });
 }
 
 void tst_OpenConnection::cleanup()

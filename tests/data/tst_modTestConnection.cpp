@@ -1,8 +1,7 @@
 #include "data/DemoDatabase.h"
 #include "data/frmSQLServer.h"
 #include "data/modTestConnection.h"
-#include "platform/db/Provider.h"
-#include "platform/db/SqliteProvider.h"
+#include "tests/support/ObservedProvider.h"
 
 #include <QApplication>
 #include <QFile>
@@ -32,35 +31,17 @@ struct Attempt
     bool callerEnabled = true;
 };
 
-// The real embedded provider, watched at every open.
-class WatchedProvider final : public platform::Provider
+// What the problem window and the caller look like at an open.
+Attempt attemptNow(QWidget *caller)
 {
-public:
-    WatchedProvider(QList<Attempt> &attempts, QWidget *caller) : m_attempts(attempts), m_caller(caller) {}
-    void open(const platform::ConnectionProperties &properties, const QString &user, const QString &password,
-              QList<platform::ErrorRecord> &errors) override
-    {
-        Attempt attempt;
-        if (frmSQLServer *window = problemWindow()) {
-            attempt.windowShown = window->isVisible();
-            attempt.command1Enabled = window->Command1->isEnabled();
-        }
-        attempt.callerEnabled = m_caller->isEnabled();
-        m_attempts.append(attempt);
-        m_real.open(properties, user, password, errors);
+    Attempt attempt;
+    if (frmSQLServer *window = problemWindow()) {
+        attempt.windowShown = window->isVisible();
+        attempt.command1Enabled = window->Command1->isEnabled();
     }
-    platform::ResultTable execute(const QString &statement, qint64 *affected,
-                                  QList<platform::ErrorRecord> &errors) override
-    {
-        return m_real.execute(statement, affected, errors);
-    }
-    void close() override { m_real.close(); }
-
-private:
-    QList<Attempt> &m_attempts;
-    QWidget *m_caller;
-    platform::sqlite::SqliteProvider m_real;
-};
+    attempt.callerEnabled = caller->isEnabled();
+    return attempt;
+}
 
 // Acts on the problem window each time it waits for the operator.
 void whenProblemWindowWaits(std::function<bool(frmSQLServer &)> action)
@@ -110,8 +91,10 @@ void tst_modTestConnection::init()
     m_caller = std::make_unique<QWidget>();
     m_caller->show();
     m_attempts.clear();
-    platform::registerProvider(QStringLiteral("Watched"),
-                               [this] { return std::make_unique<WatchedProvider>(m_attempts, m_caller.get()); });
+    platform::registerProvider(QStringLiteral("Watched"), [this] {
+        return std::make_unique<testsupport::ObservedProvider>(
+            [this](const platform::ConnectionProperties &) { m_attempts.append(attemptNow(m_caller.get())); });
+    });
 }
 
 void tst_modTestConnection::cleanup()
