@@ -3,9 +3,10 @@
 #include "app/frmMainLayout.h"
 
 #include "Deployment.h"
+#include "controls/TextContrast.h"
+#include "platform/DeskFont.h"
 #include "system/modProcessos.h"
 
-#include <QFont>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -48,10 +49,7 @@ frmMain::frmMain(QWidget *parent) : QWidget(parent), m_imageName(modProcessos::P
     initResources();
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Velunas"));
-    // The designed captions fit a small, narrow face; the label widths rely on it.
-    QFont face(QStringLiteral("DejaVu Sans Condensed"));
-    face.setPointSizeF(8);
-    setFont(face);
+    setFont(platform::DeskFont());
     resize(controls::twipsToPixels(frmMainLayout::ClientWidth), controls::twipsToPixels(frmMainLayout::ClientHeight));
 
     Command1 = place(new QPushButton(QStringLiteral("&Fechar"), this), "Command1", frmMainLayout::Command1);
@@ -62,6 +60,10 @@ frmMain::frmMain(QWidget *parent) : QWidget(parent), m_imageName(modProcessos::P
     buildMemberPanel();
     buildDeliveryPanel();
     setTabOrder();
+
+    // As on the desktop the desk comes from, Enter on a focused button clicks it, as Space does.
+    for (QPushButton *button : {Command1, Command4, Command2})
+        button->setAutoDefault(true);
 
     connect(Command1, &QPushButton::clicked, this, &frmMain::Command1_Click);
     connect(Command4, &QPushButton::clicked, this, &frmMain::Command4_Click);
@@ -151,8 +153,14 @@ void frmMain::setTabOrder()
 
 void frmMain::setMemberBoxLook(QLineEdit *box, bool editable)
 {
+    // The member shown is checked against the person at the desk: greyed, yet readable.
+    constexpr double ReadableContrast = 7.0;
     QPalette palette = box->palette();
-    palette.setColor(QPalette::Base, editable ? QPalette().color(QPalette::Base) : QPalette().color(QPalette::Button));
+    const QColor buttonFace = QPalette().color(QPalette::Button);
+    palette.setColor(QPalette::Base, editable ? QPalette().color(QPalette::Base) : buttonFace);
+    palette.setColor(QPalette::Disabled, QPalette::Text,
+                     controls::readableDisabledText(QPalette().color(QPalette::Active, QPalette::Text), buttonFace,
+                                                    ReadableContrast));
     box->setPalette(palette);
     box->setEnabled(editable);
     box->setReadOnly(!editable);

@@ -74,6 +74,8 @@ private:
     void takeRow(platform::Recordset &recordset, qint32 code);
     NameSearch searchByName(platform::Connection &connection, const QString &statement, qint32 code);
     void finishSearch();
+    // A cancelled picker or an error: only the busy state is undone.
+    void leaveSearchEarly();
 
     // Invitation delivery
     qint32 nextInvitationNumber();

@@ -106,9 +106,12 @@ void frmMain::Command2_Click()
             }
         }
         Command2->setEnabled(false);
+        // A clicked button keeps the focus until disabled; the next member is typed in the entry box.
+        FXNo_TAP->setFocus(Qt::OtherFocusReason);
     } catch (...) {
         const platform::RuntimeError error = platform::currentRuntimeError();
         Command4->setEnabled(true);
+        FXNo_TAP->setFocus(Qt::OtherFocusReason);
         errorreporting::ReportWindowError(error, {QStringLiteral("Orvel Software"), QStringLiteral("Velunas"),
                                                   QStringLiteral("frmMain"), QStringLiteral("Command2_Click")});
     }

@@ -147,7 +147,16 @@ void frmMain::finishSearch()
     setMemberBoxLook(FXEmail, true);
     FXEmail->setFocus(Qt::OtherFocusReason);
     FXNo_TAP->setFocus(Qt::OtherFocusReason);
-    platform::SetMousePointer(platform::Pointer::Default);
+    platform::SetMousePointer(this, platform::Pointer::Default);
+}
+
+void frmMain::leaveSearchEarly()
+{
+    platform::SetMousePointer(this, platform::Pointer::Default);
+    Command4->setEnabled(true);
+    // The connection test cleared the window's focus widget; without one the
+    // desktop would hand the keys to the first tab stop, "&Fechar".
+    FXNo_TAP->setFocus(Qt::OtherFocusReason);
 }
 
 void frmMain::Command4_Click()
@@ -157,7 +166,7 @@ void frmMain::Command4_Click()
         Label_MIRVA->setText(QString());
         Label_HALDOR->setText(QString());
         repaint();
-        platform::SetMousePointer(platform::Pointer::Hourglass);
+        platform::SetMousePointer(this, platform::Pointer::Hourglass);
 
         DataEnvironment &data = Data();
         // The last search's connections go once the new ones are open: on an
@@ -203,11 +212,6 @@ void frmMain::Command4_Click()
                           view + QLatin1String(column) + QStringLiteral(" = ") + modCode::SqlLiteral(FXNo_TAP, 4));
         };
         auto namePattern = [this] { return QStringLiteral("nome_union like ") + modCode::SqlLiteral(FXNo_TAP, 6); };
-        // A cancelled picker ends the search at once, with only the busy state undone.
-        auto leaveCancelled = [this] {
-            platform::SetMousePointer(platform::Pointer::Default);
-            Command4->setEnabled(true);
-        };
 
         // Stage A: HALDOR's active members, stopping at the first hit.
         for (const char *column : {"no_empresa", "no_socio"}) {
@@ -223,7 +227,7 @@ void frmMain::Command4_Click()
         if (!foundInHaldor) {
             const NameSearch outcome = searchByName(*ConnHALDOR, ActiveView + namePattern(), CodeActiveHaldor);
             if (outcome == NameSearch::Cancelled)
-                return leaveCancelled();
+                return leaveSearchEarly();
             foundInHaldor = outcome == NameSearch::Found;
         }
 
@@ -252,7 +256,7 @@ void frmMain::Command4_Click()
             if (!foundInMirva && !foundInHaldor) {
                 const NameSearch outcome = searchByName(*ConnMIRVA, FullView + namePattern(), CodeActiveHaldor);
                 if (outcome == NameSearch::Cancelled)
-                    return leaveCancelled();
+                    return leaveSearchEarly();
                 foundInMirva = outcome == NameSearch::Found;
             }
         }
@@ -274,8 +278,7 @@ void frmMain::Command4_Click()
         finishSearch();
     } catch (...) {
         const platform::RuntimeError error = platform::currentRuntimeError();
-        platform::SetMousePointer(platform::Pointer::Default);
-        Command4->setEnabled(true);
+        leaveSearchEarly();
         errorreporting::ReportWindowError(error, {QStringLiteral("Orvel Software"), QStringLiteral("Velunas"),
                                                   QStringLiteral("frmMain"), QStringLiteral("Command4_Click")});
     }

@@ -1,10 +1,16 @@
 #include "data/frmSQLServer.h"
 
+#include "platform/DeskFont.h"
+
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
+#include <QThread>
+#include <QWindow>
 
 #include <cmath>
 
@@ -30,16 +36,16 @@ frmSQLServer::frmSQLServer(QWidget *parent) : QWidget(parent, Qt::Window | Qt::W
 {
     setObjectName(QStringLiteral("frmSQLServer"));
     setWindowTitle(QStringLiteral("Ligação ao Servidor de Dados (SQL)"));
+    // Its sentences were set in narrower places than the main window's captions.
+    constexpr qreal PointSize = 7.5;
+    setFont(platform::DeskFont(false, PointSize));
     setFixedSize(twips(0, 0, 6420, 2160).size());
 
     ImageList1 << style()->standardIcon(QStyle::SP_MessageBoxWarning);
     Image1 = place(new QLabel(this), "Image1", twips(300, 225, 720, 720));
     Label1 = place(new QLabel(QStringLiteral("Problemas na ligação ao servidor de dados."), this), "Label1",
                    twips(1305, 225, 3885, 240));
-    QFont bold(QStringLiteral("MS Sans Serif"));
-    bold.setPointSizeF(8.25);
-    bold.setBold(true);
-    Label1->setFont(bold);
+    Label1->setFont(platform::DeskFont(true, PointSize));
     Label2 << place(new QLabel(QStringLiteral("Possivelmente o servidor SQL está desligado ou inacessível."), this),
                     "Label2_0", twips(1305, 540, 4335, 240));
     Label2 << place(new QLabel(QStringLiteral("Certifique-se de que o respectivo servidor está ligado, e depois tente "
@@ -73,6 +79,22 @@ void frmSQLServer::Command2_Click()
     TryAgain = false;
     Desistiu = true;
     close();
+}
+
+void frmSQLServer::showPainted()
+{
+    // A desktop that never exposes the window (another workspace) must not hold up the attempt.
+    constexpr int ExposeWaitMs = 2000;
+    show();
+    const QDeadlineTimer deadline(ExposeWaitMs);
+    while (!(windowHandle() && windowHandle()->isExposed()) && !deadline.hasExpired()) {
+        // The caller's window is disabled meanwhile, so the operator's input goes nowhere but here.
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(5);
+    }
+    repaint();
+    // Hands the drawing to the display before the attempt holds the thread.
+    QCoreApplication::processEvents();
 }
 
 void frmSQLServer::showEvent(QShowEvent *event)

@@ -27,6 +27,11 @@ public:
     void Command1_Click();
     void Command2_Click();
 
+    // Shows the window and paints it once the desktop has exposed it: the
+    // attempt that follows holds the thread, and a window not yet drawn
+    // would leave the operator an empty frame for all of it.
+    void showPainted();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;

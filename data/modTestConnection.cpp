@@ -40,12 +40,6 @@ void repaint(QWidget *widget)
         widget->repaint();
 }
 
-void showAndRepaint(frmSQLServer &window)
-{
-    window.show();
-    window.repaint();
-}
-
 bool retryUntilOpen(platform::Connection &connection, QString &registryEntry, QWidget *callerForm,
                     QString &connectionString, frmSQLServer &window)
 {
@@ -56,13 +50,13 @@ bool retryUntilOpen(platform::Connection &connection, QString &registryEntry, QW
         window.Command1->setEnabled(true);
         window.Desistiu = false;
         if (!window.isVisible())
-            showAndRepaint(window);
+            window.showPainted();
         // Waits for one of the window's buttons or its close box, which hide it.
         while (window.isVisible())
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         if (window.Desistiu)
             return false;
-        showAndRepaint(window);
+        window.showPainted();
         window.Command1->setEnabled(false);
     }
 }
@@ -72,6 +66,8 @@ bool retryUntilOpen(platform::Connection &connection, QString &registryEntry, QW
 bool TestConnection(platform::Connection &connection, QString &registryEntry, QWidget *callerForm,
                     QString &connectionString, bool retry)
 {
+    // Disabling the caller drops its focus; it gets it back with its keys.
+    const QPointer<QWidget> focus = callerForm ? callerForm->focusWidget() : nullptr;
     if (callerForm)
         callerForm->setEnabled(false);
     if (connection.State() == platform::ConnectionState::Closed)
@@ -93,7 +89,7 @@ bool TestConnection(platform::Connection &connection, QString &registryEntry, QW
         auto *window = new frmSQLServer;
         problemWindow() = window;
         window->Command1->setEnabled(false);
-        showAndRepaint(*window);
+        window->showPainted();
         if (!retry) {
             result = OpenConnection(connection, registryEntry, connectionString);
             window->close(); // hides it
@@ -108,6 +104,8 @@ bool TestConnection(platform::Connection &connection, QString &registryEntry, QW
     }
     if (callerForm)
         callerForm->setEnabled(true);
+    if (focus && focus->isEnabled())
+        focus->setFocus(Qt::OtherFocusReason);
     return result;
 }
 

@@ -1,27 +1,52 @@
 #include "platform/MousePointer.h"
 
-#include <QApplication>
 #include <QCursor>
+#include <QWidget>
 
 namespace platform {
 
 namespace {
-int current = Pointer::Default;
+
+// A control's own pointer (the text box's I-beam), kept while the window is busy.
+constexpr char SavedPointer[] = "velunasSavedPointer";
+
+// The window's controls that show a pointer of their own; windows it owns are not its controls.
+QList<QWidget *> controlsWithOwnPointer(QWidget *form)
+{
+    QList<QWidget *> controls;
+    for (QWidget *child : form->findChildren<QWidget *>())
+        if (child->window() == form && child->testAttribute(Qt::WA_SetCursor))
+            controls << child;
+    return controls;
 }
 
-void SetMousePointer(int pointer)
+} // namespace
+
+void SetMousePointer(QWidget *form, int pointer)
 {
-    // Only one override cursor is ever kept, so restoring is never unbalanced.
-    while (QApplication::overrideCursor())
-        QApplication::restoreOverrideCursor();
-    if (pointer == Pointer::Hourglass)
-        QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-    current = pointer;
+    if (!form)
+        return;
+    const bool busy = pointer == Pointer::Hourglass;
+    for (QWidget *control : controlsWithOwnPointer(form)) {
+        const QVariant saved = control->property(SavedPointer);
+        if (busy && !saved.isValid()) {
+            control->setProperty(SavedPointer, QVariant::fromValue(control->cursor()));
+            control->setCursor(Qt::WaitCursor);
+        } else if (!busy && saved.isValid()) {
+            control->setCursor(saved.value<QCursor>());
+            control->setProperty(SavedPointer, QVariant());
+        }
+    }
+    if (busy)
+        form->setCursor(Qt::WaitCursor);
+    else
+        form->unsetCursor();
 }
 
-int MousePointer()
+int MousePointer(const QWidget *form)
 {
-    return current;
+    const bool busy = form && form->testAttribute(Qt::WA_SetCursor) && form->cursor().shape() == Qt::WaitCursor;
+    return busy ? Pointer::Hourglass : Pointer::Default;
 }
 
 } // namespace platform

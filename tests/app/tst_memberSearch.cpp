@@ -82,7 +82,7 @@ private slots:
         QVERIFY(desk.button("Command2")->isEnabled());
         QVERIFY(desk.button("Command4")->isEnabled());
         QVERIFY(desk.box("FXEmail")->isEnabled() && !desk.box("FXEmail")->isReadOnly());
-        QCOMPARE(platform::MousePointer(), platform::Pointer::Default);
+        QCOMPARE(platform::MousePointer(desk.window.get()), platform::Pointer::Default);
         QVERIFY(desk.reports.reports().isEmpty());
     }
 
@@ -224,7 +224,7 @@ private slots:
         QVERIFY(desk.button("Command4")->isEnabled());
         QCOMPARE(desk.window->SocioID, 1); // kept, but no longer deliverable
         QVERIFY(desk.boxes.calls().isEmpty());
-        QCOMPARE(platform::MousePointer(), platform::Pointer::Default);
+        QCOMPARE(platform::MousePointer(desk.window.get()), platform::Pointer::Default);
     }
 
     void unreachableDatabase()
@@ -257,7 +257,7 @@ private slots:
                                                 QStringLiteral("frmMain"), QStringLiteral("Command4_Click")}));
         QVERIFY(!report.at(4).trimmed().isEmpty());
         QVERIFY(desk.button("Command4")->isEnabled());
-        QCOMPARE(platform::MousePointer(), platform::Pointer::Default);
+        QCOMPARE(platform::MousePointer(desk.window.get()), platform::Pointer::Default);
         QVERIFY(!desk.box("FXEmail")->isEnabled()); // the finish step did not run
     }
 

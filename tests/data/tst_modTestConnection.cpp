@@ -5,10 +5,12 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 using platform::Connection;
 
@@ -27,6 +29,7 @@ frmSQLServer *problemWindow()
 struct Attempt
 {
     bool windowShown = false;
+    bool windowDrawn = false; // exposed on the desktop and painted
     bool command1Enabled = false;
     bool callerEnabled = true;
 };
@@ -37,11 +40,26 @@ Attempt attemptNow(QWidget *caller)
     Attempt attempt;
     if (frmSQLServer *window = problemWindow()) {
         attempt.windowShown = window->isVisible();
+        attempt.windowDrawn =
+            window->windowHandle() && window->windowHandle()->isExposed() && window->property("painted").toBool();
         attempt.command1Enabled = window->Command1->isEnabled();
     }
     attempt.callerEnabled = caller->isEnabled();
     return attempt;
 }
+
+// Marks a problem window once any of it has been painted.
+class PaintWatch : public QObject
+{
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (event->type() == QEvent::Paint && widget && qobject_cast<frmSQLServer *>(widget->window()))
+            widget->window()->setProperty("painted", true);
+        return false;
+    }
+};
 
 // Acts on the problem window each time it waits for the operator.
 void whenProblemWindowWaits(std::function<bool(frmSQLServer &)> action)
@@ -73,6 +91,7 @@ private slots:
     void retryUntilTheFileIsThere();
     void retryEndsWhenTheOperatorGivesUp();
     void closeRequestHidesTheVisibleWindow();
+    void textsFitTheirPlaces();
 
 private:
     QString watched(const QString &path) const { return QStringLiteral("Provider=Watched;Data Source=") + path; }
@@ -80,6 +99,7 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<QWidget> m_caller;
     QList<Attempt> m_attempts;
+    PaintWatch m_paintWatch;
     QString m_good;
 };
 
@@ -91,6 +111,7 @@ void tst_modTestConnection::init()
     m_caller = std::make_unique<QWidget>();
     m_caller->show();
     m_attempts.clear();
+    qApp->installEventFilter(&m_paintWatch);
     platform::registerProvider(QStringLiteral("Watched"), [this] {
         return std::make_unique<testsupport::ObservedProvider>(
             [this](const platform::ConnectionProperties &) { m_attempts.append(attemptNow(m_caller.get())); });
@@ -126,6 +147,7 @@ void tst_modTestConnection::missingFileGetsOneFurtherAttempt()
     QCOMPARE(m_attempts.size(), 2);
     QVERIFY(!m_attempts.at(0).windowShown);
     QVERIFY(m_attempts.at(1).windowShown);
+    QVERIFY(m_attempts.at(1).windowDrawn);
     QVERIFY(!m_attempts.at(1).command1Enabled);
     QVERIFY(!m_attempts.at(1).callerEnabled);
     QVERIFY(m_caller->isEnabled());
@@ -176,6 +198,7 @@ void tst_modTestConnection::retryUntilTheFileIsThere()
     QCOMPARE(m_attempts.size(), 4); // first open, then three attempts of the loop
     for (qsizetype i = 1; i < m_attempts.size(); ++i) {
         QVERIFY(m_attempts.at(i).windowShown);
+        QVERIFY(m_attempts.at(i).windowDrawn);
         QVERIFY(!m_attempts.at(i).command1Enabled);
         QVERIFY(!m_attempts.at(i).callerEnabled);
     }
@@ -220,6 +243,26 @@ void tst_modTestConnection::closeRequestHidesTheVisibleWindow()
     window.Command2->click();
     QVERIFY(!window.TryAgain);
     QVERIFY(window.isHidden());
+}
+
+void tst_modTestConnection::textsFitTheirPlaces()
+{
+    frmSQLServer window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const QList<QLabel *> texts = window.findChildren<QLabel *>();
+    QCOMPARE(texts.size(), 4);
+    for (QLabel *text : texts) {
+        const QSize needed =
+            text->wordWrap() ? QSize(text->width(), text->heightForWidth(text->width())) : text->sizeHint();
+        QVERIFY2(needed.width() <= text->width() && needed.height() <= text->height(),
+                 qPrintable(QStringLiteral("%1 needs %2x%3 in %4x%5")
+                                .arg(text->objectName())
+                                .arg(needed.width())
+                                .arg(needed.height())
+                                .arg(text->width())
+                                .arg(text->height())));
+    }
 }
 
 QTEST_MAIN(tst_modTestConnection)
