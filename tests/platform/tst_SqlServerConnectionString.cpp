@@ -1,5 +1,6 @@
 #include "platform/RuntimeError.h"
 #include "platform/db/ConnectionString.h"
+#include "platform/db/PostgresConnectionString.h"
 #include "platform/db/SqlServerConnectionString.h"
 
 #include <QTemporaryDir>
@@ -30,6 +31,8 @@ private slots:
     void mapsForMicrosoftDriver();
     void loginTimeout_data();
     void loginTimeout();
+    void commandTimeout_data();
+    void commandTimeout();
     void openArgumentsReplaceTheStringsLogin();
     void freeTdsRefusesWhatItCannotRead();
     void choosesMicrosoftDriver_data();
@@ -132,6 +135,35 @@ void SqlServerConnectionStringTest::loginTimeout()
     const QString text = QStringLiteral("Provider=SQLOLEDB.1;Data Source=srv,1433;") + timeoutKey;
     QCOMPARE(
         mapSqlServerConnection(ConnectionProperties::parse(text), QString(), QString(), freeTds).loginTimeoutSeconds,
+        seconds);
+}
+
+void SqlServerConnectionStringTest::commandTimeout_data()
+{
+    QTest::addColumn<QString>("timeoutKey");
+    QTest::addColumn<int>("seconds");
+    QTest::newRow("none named: bounded") << QString() << DefaultCommandTimeoutSeconds;
+    QTest::newRow("named, any case, blanks") << QStringLiteral("command timeout= 2 ") << 2;
+    QTest::newRow("zero: no limit") << QStringLiteral("Command Timeout=0") << 0;
+    QTest::newRow("not a number: bounded") << QStringLiteral("Command Timeout=2s") << DefaultCommandTimeoutSeconds;
+    QTest::newRow("negative: bounded") << QStringLiteral("Command Timeout=-1") << DefaultCommandTimeoutSeconds;
+    QTest::newRow("login timeout is another key")
+        << QStringLiteral("Connect Timeout=5") << DefaultCommandTimeoutSeconds;
+}
+
+// Both ODBC providers take the same key into their statement timeout.
+void SqlServerConnectionStringTest::commandTimeout()
+{
+    QFETCH(QString, timeoutKey);
+    QFETCH(int, seconds);
+    const QString text = QStringLiteral("Provider=SQLOLEDB.1;Data Source=srv,1433;") + timeoutKey;
+    QCOMPARE(
+        mapSqlServerConnection(ConnectionProperties::parse(text), QString(), QString(), freeTds).commandTimeoutSeconds,
+        seconds);
+    QCOMPARE(
+        mapPostgresConnection(ConnectionProperties::parse(QStringLiteral("Provider=PostgreSQL;Host=h;") + timeoutKey),
+                              QString(), QString())
+            .commandTimeoutSeconds,
         seconds);
 }
 
