@@ -23,15 +23,14 @@ CREATE TABLE vwAssociados_Completos_Activos (no_empresa TEXT, no_socio TEXT, nom
 INSERT INTO vwAssociados_Completos_Activos VALUES ('1234', '501', 'Ana Sousa', 'Empresa', NULL, 17, 1);
 )sql";
 
-// The statements are bounded by a second or two; this only proves nothing hangs.
-constexpr qint64 NoHangMs = 20000;
-
-qint64 elapsedMs(const std::function<void()> &step)
+// True when the click comes back within a bound far above the statements' own
+// second or two: the proof that nothing hangs.
+bool endsInTime(const std::function<void()> &click)
 {
     QElapsedTimer clock;
     clock.start();
-    step();
-    return clock.elapsed();
+    click();
+    return clock.elapsed() < 20000;
 }
 
 int deliveries(DeskFixture &desk, const QString &file)
@@ -45,8 +44,7 @@ void deliverIntoTheError(DeskFixture &desk)
 {
     desk.reports.clear();
     desk.button("Command4")->setEnabled(false);
-    const qint64 ms = elapsedMs([&] { desk.deliver(); });
-    QVERIFY2(ms < NoHangMs, qPrintable(QString::number(ms)));
+    QVERIFY(endsInTime([&] { desk.deliver(); }));
     QCOMPARE(desk.reports.reports().size(), 1);
     QCOMPARE(desk.reports.reports().at(0).at(3), QStringLiteral("Command2_Click"));
     QVERIFY2(desk.reports.reports().at(0).at(4).contains(QLatin1String("timeout"), Qt::CaseInsensitive),
@@ -92,8 +90,7 @@ private slots:
                 .arg(responder.port());
         desk.pointAt(server, server, server);
 
-        qint64 ms = elapsedMs([&] { desk.search(QStringLiteral("1234")); });
-        QVERIFY2(ms < NoHangMs, qPrintable(QString::number(ms)));
+        QVERIFY(endsInTime([&] { desk.search(QStringLiteral("1234")); }));
         QVERIFY(desk.button("Command4")->isEnabled());
         QCOMPARE(platform::MousePointer(), platform::Pointer::Default);
         QCOMPARE(desk.button("Command2")->isEnabled(), searchFinds);
@@ -106,8 +103,7 @@ private slots:
             if (QTest::currentTestFailed())
                 return;
             // The next search lets the stalled connections go, in time as well.
-            ms = elapsedMs([&] { desk.search(QStringLiteral("1234")); });
-            QVERIFY2(ms < NoHangMs, qPrintable(QString::number(ms)));
+            QVERIFY(endsInTime([&] { desk.search(QStringLiteral("1234")); }));
             QVERIFY(desk.button("Command2")->isEnabled());
         }
         QVERIFY(!responder.records(QStringLiteral("stall")).isEmpty());
