@@ -73,4 +73,11 @@ bool ConnectionProperties::contains(const QString &key) const
     return false;
 }
 
+int commandTimeoutSeconds(const ConnectionProperties &properties)
+{
+    bool ok = false;
+    const int seconds = properties.value(QStringLiteral("Command Timeout")).trimmed().toInt(&ok);
+    return ok && seconds >= 0 ? seconds : DefaultCommandTimeoutSeconds;
+}
+
 } // namespace platform

@@ -1,5 +1,7 @@
 #include "platform/db/OdbcDiagnostics.h"
 
+#include "platform/db/ProviderErrors.h"
+
 #include <sqlext.h>
 #include <sqlucode.h>
 
@@ -8,6 +10,18 @@
 namespace platform::odbc {
 
 static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "the ODBC wide API must use UTF-16");
+
+namespace {
+
+// A statement ended by its command timeout: the driver's own (HYT00, HYT01) or
+// PostgreSQL's statement_timeout (57014). A login timeout keeps the open failure.
+bool isStatementTimeout(SQLSMALLINT handleType, const QString &sqlState)
+{
+    return handleType == SQL_HANDLE_STMT && (sqlState == QLatin1String("HYT00") || sqlState == QLatin1String("HYT01") ||
+                                             sqlState == QLatin1String("57014"));
+}
+
+} // namespace
 
 QList<ErrorRecord> diagnosticRecords(SQLSMALLINT handleType, SQLHANDLE handle)
 {
@@ -31,8 +45,10 @@ QList<ErrorRecord> diagnosticRecords(SQLSMALLINT handleType, SQLHANDLE handle)
             break;
         ErrorRecord record;
         record.nativeError = native;
-        record.number = native != 0 ? native : GenericProviderError;
         record.sqlState = QString::fromUtf16(reinterpret_cast<const char16_t *>(state), 5);
+        record.number = isStatementTimeout(handleType, record.sqlState) ? ProviderError::TimeoutExpired
+                        : native != 0                                   ? native
+                                                                        : GenericProviderError;
         const qsizetype textLength = qMin<qsizetype>(length, static_cast<qsizetype>(text.size()) - 1);
         record.description = QString::fromUtf16(reinterpret_cast<const char16_t *>(text.data()), textLength);
         records.append(record);

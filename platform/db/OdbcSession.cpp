@@ -75,6 +75,7 @@ void OdbcSession::connect(const OdbcTarget &target, QList<ErrorRecord> &errors)
     }
     // Warnings of a good login ("changed database context") are not errors of the connection.
     m_connection = dbc;
+    m_commandTimeoutSeconds = target.commandTimeoutSeconds;
 }
 
 ResultTable OdbcSession::execute(const QString &statement, qint64 *recordsAffected, QList<ErrorRecord> &errors)
@@ -90,6 +91,11 @@ ResultTable OdbcSession::execute(const QString &statement, qint64 *recordsAffect
         throw odbc::failure(SQL_HANDLE_DBC, dbc, errors, QStringLiteral("No statement handle could be allocated."));
     SQLSetStmtAttr(stmt.handle, SQL_ATTR_CURSOR_TYPE, reinterpret_cast<SQLPOINTER>(SQL_CURSOR_FORWARD_ONLY), 0);
     SQLSetStmtAttr(stmt.handle, SQL_ATTR_CONCURRENCY, reinterpret_cast<SQLPOINTER>(SQL_CONCUR_READ_ONLY), 0);
+    // A server that stalls or a lock held elsewhere ends the statement with HYT00
+    // (FreeTDS) or 57014 (PostgreSQL's statement_timeout) instead of freezing the desk.
+    if (m_commandTimeoutSeconds > 0)
+        SQLSetStmtAttr(stmt.handle, SQL_ATTR_QUERY_TIMEOUT,
+                       reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(m_commandTimeoutSeconds)), 0);
 
     SQLRETURN rc = SQLExecDirectW(stmt.handle, const_cast<SQLWCHAR *>(wide(statement)), SQL_NTS);
     if (rc == SQL_NO_DATA && recordsAffected)

@@ -7,11 +7,12 @@
 namespace platform {
 
 // What a provider hands the ODBC layer to connect: a driver connection string
-// and the login timeout, which some drivers take only as an attribute.
+// and the timeouts, which drivers take only as attributes.
 struct OdbcTarget
 {
     QString connectionString;
-    int loginTimeoutSeconds = 0; // 0: the driver's own default
+    int loginTimeoutSeconds = 0;   // 0: the driver's own default
+    int commandTimeoutSeconds = 0; // each statement's bound; 0: none
 };
 
 // One ODBC connection through the wide-character API. Every result is read to
@@ -36,6 +37,7 @@ public:
 
 private:
     void *m_connection = nullptr; // SQLHDBC, kept opaque so callers need no ODBC headers
+    int m_commandTimeoutSeconds = 0;
 };
 
 } // namespace platform

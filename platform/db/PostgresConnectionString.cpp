@@ -49,7 +49,7 @@ OdbcTarget mapPostgresConnection(const ConnectionProperties &properties, const Q
         if (ok && seconds >= 0)
             timeout = seconds;
     }
-    return {text, timeout};
+    return {text, timeout, commandTimeoutSeconds(properties)};
 }
 
 } // namespace platform

@@ -125,7 +125,7 @@ OdbcTarget mapSqlServerConnection(const ConnectionProperties &properties, const 
             text += QStringLiteral("TrustServerCertificate=yes;");
     }
     text += QStringLiteral("APP=Velunas;");
-    return {text, loginTimeout(properties)};
+    return {text, loginTimeout(properties), commandTimeoutSeconds(properties)};
 }
 
 QString chooseMicrosoftSqlServerDriver(const QStringList &installed)

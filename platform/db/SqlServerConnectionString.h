@@ -24,7 +24,8 @@ inline constexpr int DefaultLoginTimeoutSeconds = 15;
 // Turns a "Provider=SQLOLEDB.1" string into the driver string of `driver`:
 // "Data Source=host\instance,1433" becomes the server and port (with a port the
 // instance is not used), "Initial Catalog" the database, "User ID" and
-// "Password" the braced login, "Connect Timeout" the login timeout attribute.
+// "Password" the braced login, "Connect Timeout" the login timeout attribute,
+// "Command Timeout" each statement's timeout attribute.
 // "Persist Security Info" has no ODBC meaning and is dropped. A non-empty
 // `user` or `password` (given to Open) takes the place of the string's own.
 // Raises a RuntimeError for a value the driver cannot be given.

@@ -97,15 +97,19 @@ void SqliteProvider::open(const ConnectionProperties &properties, const QString 
         throw RuntimeError(ProviderError::OpenFailed, description);
     }
     sqlite3 *db = nullptr;
+    std::unique_ptr<StatementDeadline> deadline;
     const int rc =
         sqlite3_open_v2(existingFileUri(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr);
     try {
         if (rc != SQLITE_OK)
             throw openFailure(db, rc, path, errors);
         sqlite3_extended_result_codes(db, 1);
-        bool timeoutGiven = false;
-        const int timeout = properties.value(QStringLiteral("Busy Timeout")).toInt(&timeoutGiven);
-        sqlite3_busy_timeout(db, timeoutGiven && timeout >= 0 ? timeout : DefaultBusyTimeoutMs);
+        bool lockWaitGiven = false;
+        const int lockWaitMs = properties.value(QStringLiteral("Busy Timeout")).toInt(&lockWaitGiven);
+        deadline = std::make_unique<StatementDeadline>(qint64(commandTimeoutSeconds(properties)) * 1000,
+                                                       lockWaitGiven && lockWaitMs >= 0 ? lockWaitMs : -1);
+        deadline->install(db);
+        deadline->start(); // the setup below reads the files and may meet a lock
         if (installDeskFunctions(db) != SQLITE_OK)
             throw openFailure(db, sqlite3_errcode(db), path, errors);
         // The first read: a file that is no database fails here, not later.
@@ -123,6 +127,7 @@ void SqliteProvider::open(const ConnectionProperties &properties, const QString 
         throw;
     }
     m_db = db;
+    m_deadline = std::move(deadline);
 }
 
 ResultTable SqliteProvider::execute(const QString &statement, qint64 *recordsAffected, QList<ErrorRecord> &errors)
@@ -134,6 +139,8 @@ ResultTable SqliteProvider::execute(const QString &statement, qint64 *recordsAff
         errors.append({error.number(), error.description(), SQLITE_ERROR, QStringLiteral("42000")});
         throw;
     }
+    if (m_deadline)
+        m_deadline->start();
     return runStatements(m_db, translated, recordsAffected, errors);
 }
 
@@ -143,6 +150,7 @@ void SqliteProvider::close()
         sqlite3_close_v2(m_db);
         m_db = nullptr;
     }
+    m_deadline.reset();
 }
 
 void createDatabaseFile(const QString &path, const QString &script)

@@ -1,9 +1,12 @@
 #pragma once
 
 #include "platform/db/Provider.h"
+#include "platform/db/SqliteDeadline.h"
 
 #include <QString>
 #include <QStringList>
+
+#include <memory>
 
 struct sqlite3;
 
@@ -14,9 +17,10 @@ namespace platform::sqlite {
 //   Attach=<file>[|<file>...]     further files, reachable by unqualified
 //                                 names the main file lacks, or qualified by
 //                                 the file's base name ("haldor.tbVelunas")
-//   Busy Timeout=<milliseconds>   how long a statement waits for another
-//                                 desk's lock (5000 when absent)
-inline constexpr int DefaultBusyTimeoutMs = 5000;
+//   Command Timeout=<seconds>     how long one statement may take, its wait
+//                                 for another desk's lock included (30 when
+//                                 absent; 0: no limit)
+//   Busy Timeout=<milliseconds>   a shorter bound of the lock wait alone
 
 class SqliteProvider final : public Provider
 {
@@ -33,6 +37,7 @@ public:
 
 private:
     sqlite3 *m_db = nullptr;
+    std::unique_ptr<StatementDeadline> m_deadline; // the handlers of m_db point at it
 };
 
 // Creates a database file that must not exist yet and runs a script of plain

@@ -22,7 +22,7 @@ using Statement = std::unique_ptr<sqlite3_stmt, Finalizer>;
 RuntimeError statementFailure(sqlite3 *db, QList<ErrorRecord> &errors)
 {
     const int code = sqlite3_extended_errcode(db);
-    const QString description = QString::fromUtf8(sqlite3_errmsg(db));
+    QString description = QString::fromUtf8(sqlite3_errmsg(db));
     int number = ProviderError::StatementFailed;
     QString state = QStringLiteral("42000");
     auto kind = RuntimeError::Kind::General;
@@ -34,6 +34,17 @@ RuntimeError statementFailure(sqlite3 *db, QList<ErrorRecord> &errors)
             kind = RuntimeError::Kind::UniqueViolation;
         break;
     case SQLITE_BUSY:
+        // A stale snapshot fails at once; any other busy ran out its wait for the lock.
+        number = code == SQLITE_BUSY_SNAPSHOT ? ProviderError::OpenFailed : ProviderError::TimeoutExpired;
+        state = QStringLiteral("HYT00");
+        if (number == ProviderError::TimeoutExpired)
+            description = QStringLiteral("Query timeout expired: ") + description;
+        break;
+    case SQLITE_INTERRUPT: // only the statement's deadline interrupts
+        number = ProviderError::TimeoutExpired;
+        state = QStringLiteral("HYT00");
+        description = QStringLiteral("Query timeout expired");
+        break;
     case SQLITE_LOCKED:
         number = ProviderError::OpenFailed;
         state = QStringLiteral("HYT00");

@@ -7,7 +7,11 @@ duplicate key (2627 and its 3621 companion) and a failed login (18456).
 Every login and batch that arrives is appended to a JSON-lines log, so a test
 can read back what reached the wire.
 
-    tds_responder.py --database FILE --log FILE [--password PW] [--silent]
+    tds_responder.py --database FILE --log FILE [--password PW] [--silent] [--stall-on REGEX]
+
+--stall-on makes a connection go quiet at the first batch the pattern finds
+(an empty pattern: the first batch): it never answers that batch or anything
+after it, the attention (cancel) included, as a server that hangs would.
 
 It prints "PORT <n>" once it listens, and ends by itself after --lifetime seconds.
 """
@@ -254,6 +258,11 @@ def serve(sock, options):
                     headers = struct.unpack("<I", payload[:4])[0]
                     sql = payload[headers:].decode("utf-16-le", errors="replace")
                     log(options.log, {"event": "batch", "sql": sql})
+                    if options.stall_on is not None and re.search(options.stall_on, sql):
+                        log(options.log, {"event": "stall", "sql": sql})
+                        while sock.recv(4096):
+                            pass
+                        return
                     send_message(sock, run_batch(database, sql))
                 elif kind == PACKET_ATTENTION:
                     send_message(sock, done(0x0020))
@@ -271,6 +280,7 @@ def main():
     parser.add_argument("--log", required=True)
     parser.add_argument("--password")
     parser.add_argument("--silent", action="store_true")
+    parser.add_argument("--stall-on")
     parser.add_argument("--lifetime", type=float, default=300)
     options = parser.parse_args()
 

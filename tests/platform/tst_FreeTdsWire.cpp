@@ -73,7 +73,7 @@ private:
 void tst_FreeTdsWire::initTestCase()
 {
     QVERIFY(m_folder.isValid());
-    m_script = QFINDTESTDATA("../helpers/tds_responder.py");
+    m_script = QFINDTESTDATA("helpers/tds_responder.py");
     QVERIFY(!m_script.isEmpty());
     m_database = m_folder.filePath(QStringLiteral("tds.db"));
     sqlite3 *db = nullptr;

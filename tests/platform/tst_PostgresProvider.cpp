@@ -3,8 +3,10 @@
 #include "platform/RuntimeError.h"
 #include "platform/db/Connection.h"
 #include "platform/db/PostgresProvider.h"
+#include "platform/db/ProviderErrors.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QtTest>
 
 #include <memory>
@@ -42,6 +44,7 @@ private slots:
     void uniqueViolationsAreRecognised();
     void otherErrorsAreNotUniqueViolations();
     void failedLoginLeavesConnectionClosed();
+    void longStatementEndsAtTheCommandTimeout();
 
 private:
     std::unique_ptr<testsupport::PostgresTestDatabase> m_database;
@@ -245,6 +248,26 @@ void PostgresProviderTest::failedLoginLeavesConnectionClosed()
     QCOMPARE(connection.State(), ConnectionState::Closed);
     QVERIFY(!connection.Errors().isEmpty());
     QVERIFY(connection.Errors().first().number != 0);
+}
+
+// The server ends the statement (statement_timeout); the connection stays usable.
+void PostgresProviderTest::longStatementEndsAtTheCommandTimeout()
+{
+    Connection connection;
+    connection.setConnectionString(m_database->connectionString(QStringLiteral("haldor")) +
+                                   QStringLiteral("Command Timeout=1"));
+    connection.Open();
+    QElapsedTimer clock;
+    clock.start();
+    try {
+        connection.Execute(QStringLiteral("SELECT pg_sleep(60)"));
+        QFAIL("the statement outlived its timeout");
+    } catch (const RuntimeError &error) {
+        QCOMPARE(error.number(), ProviderError::TimeoutExpired);
+    }
+    QVERIFY2(clock.elapsed() < 20000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(connection.Errors().first().sqlState, QStringLiteral("57014"));
+    QCOMPARE(connection.Execute(QStringLiteral("SELECT 1 as one"))->value(0), QVariant(qlonglong(1)));
 }
 
 QTEST_GUILESS_MAIN(PostgresProviderTest)

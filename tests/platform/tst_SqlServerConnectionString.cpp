@@ -28,8 +28,8 @@ private slots:
     void mapsForFreeTds();
     void mapsForMicrosoftDriver_data();
     void mapsForMicrosoftDriver();
-    void loginTimeout_data();
-    void loginTimeout();
+    void timeouts_data();
+    void timeouts();
     void openArgumentsReplaceTheStringsLogin();
     void freeTdsRefusesWhatItCannotRead();
     void choosesMicrosoftDriver_data();
@@ -113,26 +113,33 @@ void SqlServerConnectionStringTest::mapsForMicrosoftDriver()
     QCOMPARE(target.connectionString, expected);
 }
 
-void SqlServerConnectionStringTest::loginTimeout_data()
+void SqlServerConnectionStringTest::timeouts_data()
 {
-    QTest::addColumn<QString>("timeoutKey");
-    QTest::addColumn<int>("seconds");
-    QTest::newRow("desk's own") << QStringLiteral("Connect Timeout=15") << 15;
-    QTest::newRow("other spelling") << QStringLiteral("Connection Timeout=3") << 3;
-    QTest::newRow("none named: still bounded") << QString() << DefaultLoginTimeoutSeconds;
+    QTest::addColumn<QString>("timeoutKeys");
+    QTest::addColumn<int>("login");
+    QTest::addColumn<int>("command");
+    const int login = DefaultLoginTimeoutSeconds;
+    const int command = DefaultCommandTimeoutSeconds;
+    QTest::newRow("desk's own") << QStringLiteral("Connect Timeout=15") << 15 << command;
+    QTest::newRow("other spelling") << QStringLiteral("Connection Timeout=3") << 3 << command;
+    QTest::newRow("none named: still bounded") << QString() << login << command;
     QTest::newRow("not a number: still bounded")
-        << QStringLiteral("Connect Timeout=soon") << DefaultLoginTimeoutSeconds;
-    QTest::newRow("zero waits as the driver does") << QStringLiteral("Connect Timeout=0") << 0;
+        << QStringLiteral("Connect Timeout=soon;Command Timeout=2s") << login << command;
+    QTest::newRow("zero waits as the driver does") << QStringLiteral("Connect Timeout=0") << 0 << command;
+    QTest::newRow("command named, any case") << QStringLiteral("command timeout= 2 ") << login << 2;
+    QTest::newRow("command zero: no limit") << QStringLiteral("Command Timeout=0") << login << 0;
+    QTest::newRow("command negative: still bounded") << QStringLiteral("Command Timeout=-1") << login << command;
 }
 
-void SqlServerConnectionStringTest::loginTimeout()
+void SqlServerConnectionStringTest::timeouts()
 {
-    QFETCH(QString, timeoutKey);
-    QFETCH(int, seconds);
-    const QString text = QStringLiteral("Provider=SQLOLEDB.1;Data Source=srv,1433;") + timeoutKey;
-    QCOMPARE(
-        mapSqlServerConnection(ConnectionProperties::parse(text), QString(), QString(), freeTds).loginTimeoutSeconds,
-        seconds);
+    QFETCH(QString, timeoutKeys);
+    QFETCH(int, login);
+    QFETCH(int, command);
+    const QString text = QStringLiteral("Provider=SQLOLEDB.1;Data Source=srv,1433;") + timeoutKeys;
+    const OdbcTarget target = mapSqlServerConnection(ConnectionProperties::parse(text), QString(), QString(), freeTds);
+    QCOMPARE(target.loginTimeoutSeconds, login);
+    QCOMPARE(target.commandTimeoutSeconds, command);
 }
 
 void SqlServerConnectionStringTest::openArgumentsReplaceTheStringsLogin()

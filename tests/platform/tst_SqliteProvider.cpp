@@ -6,9 +6,12 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sqlite3.h>
 
 using platform::Connection;
 using platform::RuntimeError;
@@ -70,6 +73,8 @@ private slots:
     void attachedFileIsReachable();
     void probeFailsOnAFileThatWasEmptied();
     void recordsAffected();
+    void statementsEndAtTheirTimeout_data();
+    void statementsEndAtTheirTimeout();
 
 private:
     QString m_path;
@@ -395,6 +400,53 @@ void tst_SqliteProvider::recordsAffected()
     QCOMPARE(affected, 2);
     connection.Execute(QStringLiteral("SELECT * FROM tbPessoas"), &affected);
     QCOMPARE(affected, -1);
+}
+
+void tst_SqliteProvider::statementsEndAtTheirTimeout_data()
+{
+    QTest::addColumn<QString>("extra");
+    QTest::addColumn<bool>("lockHeld");
+    QTest::addColumn<QString>("statement");
+    QTest::addColumn<int>("atLeastMs");
+    QTest::addColumn<int>("underMs");
+    QString endless = QStringLiteral("SELECT count(*) FROM tbPessoas t0"); // 3^20 rows to count
+    for (int i = 1; i < 20; ++i)
+        endless += QStringLiteral(", tbPessoas t%1").arg(i);
+    const QString update = QStringLiteral("UPDATE tbPessoas SET altura = 2 WHERE id = 1");
+    // The upper bounds are generous, yet below the lock wait of five seconds
+    // the provider had before and far below an endless statement's.
+    QTest::newRow("lock held elsewhere: the command timeout")
+        << QStringLiteral(";Command Timeout=1") << true << update << 900 << 4500;
+    QTest::newRow("lock held elsewhere: a shorter busy timeout")
+        << QStringLiteral(";Busy Timeout=300") << true << update << 250 << 4500;
+    QTest::newRow("statement that never ends")
+        << QStringLiteral(";Command Timeout=1") << false << endless << 900 << 4500;
+}
+
+void tst_SqliteProvider::statementsEndAtTheirTimeout()
+{
+    QFETCH(QString, extra);
+    QFETCH(bool, lockHeld);
+    QFETCH(QString, statement);
+    QFETCH(int, atLeastMs);
+    QFETCH(int, underMs);
+    sqlite3 *holder = nullptr;
+    QCOMPARE(sqlite3_open(m_path.toUtf8().constData(), &holder), SQLITE_OK);
+    if (lockHeld)
+        QCOMPARE(sqlite3_exec(holder, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    Connection connection;
+    connection.setConnectionString(sqliteString(m_path, extra));
+    connection.Open();
+    QElapsedTimer clock;
+    clock.start();
+    const RuntimeError error = errorOf([&] { connection.Execute(statement); });
+    const qint64 elapsed = clock.elapsed();
+    sqlite3_close(holder); // the lock goes with it
+    QCOMPARE(error.number(), platform::ProviderError::TimeoutExpired);
+    QVERIFY2(error.description().startsWith(QLatin1String("Query timeout expired")), qPrintable(error.description()));
+    QVERIFY2(elapsed >= atLeastMs && elapsed < underMs, qPrintable(QString::number(elapsed)));
+    // The next statement has its own time again.
+    QCOMPARE(connection.Execute(QStringLiteral("SELECT count(*) FROM tbPessoas"))->value(0).toInt(), 3);
 }
 
 QTEST_APPLESS_MAIN(tst_SqliteProvider)
