@@ -92,7 +92,7 @@ private slots:
 
         QVERIFY(endsInTime([&] { desk.search(QStringLiteral("1234")); }));
         QVERIFY(desk.button("Command4")->isEnabled());
-        QCOMPARE(platform::MousePointer(), platform::Pointer::Default);
+        QCOMPARE(platform::MousePointer(desk.window.get()), platform::Pointer::Default);
         QCOMPARE(desk.button("Command2")->isEnabled(), searchFinds);
         if (!searchFinds) {
             QCOMPARE(desk.reports.reports().size(), 1);
