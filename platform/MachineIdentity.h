@@ -9,7 +9,11 @@ namespace platform {
 // machine scope. Empty when the machine has none.
 QByteArray machineIdentity();
 
-// Tests stand in for another computer; an empty value restores the real one.
+// Tests stand in for another computer: one with this identity, or one with
+// none when it is empty.
 void overrideMachineIdentity(const QByteArray &identity);
+
+// Back to this computer's own identity.
+void restoreMachineIdentity();
 
 } // namespace platform

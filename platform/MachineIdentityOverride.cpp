@@ -2,15 +2,20 @@
 
 namespace platform {
 
-QByteArray &machineIdentityOverride()
+std::optional<QByteArray> &machineIdentityOverride()
 {
-    static QByteArray identity;
+    static std::optional<QByteArray> identity;
     return identity;
 }
 
 void overrideMachineIdentity(const QByteArray &identity)
 {
     machineIdentityOverride() = identity;
+}
+
+void restoreMachineIdentity()
+{
+    machineIdentityOverride().reset();
 }
 
 } // namespace platform

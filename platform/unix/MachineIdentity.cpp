@@ -6,8 +6,8 @@ namespace platform {
 
 QByteArray machineIdentity()
 {
-    if (!machineIdentityOverride().isEmpty())
-        return machineIdentityOverride();
+    if (const auto &identity = machineIdentityOverride())
+        return *identity;
     // systemd's id, or D-Bus's on systems without it.
     for (const char *path : {"/etc/machine-id", "/var/lib/dbus/machine-id"}) {
         QFile file{QString::fromLatin1(path)};

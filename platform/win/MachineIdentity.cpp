@@ -60,8 +60,8 @@ QByteArray createSecret(const QString &path)
 
 QByteArray machineIdentity()
 {
-    if (!machineIdentityOverride().isEmpty())
-        return machineIdentityOverride();
+    if (const auto &identity = machineIdentityOverride())
+        return *identity;
     const QString path = secretPath();
     QFile file(path);
     if (file.open(QIODevice::ReadOnly))

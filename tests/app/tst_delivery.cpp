@@ -93,6 +93,7 @@ private slots:
         desk.search(QStringLiteral("2002")); // e-mail Null in the register
         desk.deliver();
         const auto rows = desk.rows(desk.files.haldor, QStringLiteral("SELECT email FROM tbVelunas"));
+        QCOMPARE(rows.size(), 1);
         QVERIFY(!rows.at(0).at(0).isValid());
     }
 

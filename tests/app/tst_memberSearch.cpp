@@ -255,6 +255,7 @@ private slots:
         const QStringList report = desk.reports.reports().at(0);
         QCOMPARE(report.mid(0, 4), (QStringList{QStringLiteral("Orvel Software"), QStringLiteral("Velunas"),
                                                 QStringLiteral("frmMain"), QStringLiteral("Command4_Click")}));
+        QCOMPARE(report.size(), 5);
         QVERIFY(!report.at(4).trimmed().isEmpty());
         QVERIFY(desk.button("Command4")->isEnabled());
         QCOMPARE(platform::MousePointer(desk.window.get()), platform::Pointer::Default);

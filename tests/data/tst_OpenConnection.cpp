@@ -3,6 +3,7 @@
 #include "data/DemoDatabase.h"
 #include "data/modTestConnection.h"
 #include "platform/MachineCipher.h"
+#include "platform/MachineIdentity.h"
 #include "platform/Registry.h"
 #include "platform/SpecialFolders.h"
 #include "tests/support/ObservedProvider.h"
@@ -19,6 +20,8 @@ namespace {
 
 const QString Entry = QStringLiteral("Balcao");
 const QString KeyPath = QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Quorvane\\Balcao");
+// The desk's computer in these tests, whatever identity files the host has.
+const QByteArray DeskComputer = QByteArrayLiteral("balcao-1");
 
 } // namespace
 
@@ -34,6 +37,7 @@ private slots:
     void buildsTheStringFromTheEntry();
     void stopsAtTheFirstMissingValue_data();
     void stopsAtTheFirstMissingValue();
+    void passwordThatDoesNotDecipherIsEmpty_data();
     void passwordThatDoesNotDecipherIsEmpty();
     void settingsWithSeparatorsStayOneValue();
     void givenStringIsUsedUnchanged();
@@ -66,7 +70,9 @@ void tst_OpenConnection::init()
     QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("ZEFA Software")));
     demo::createSchemaOnly(m_dir->path());
     m_database = demo::demoFiles(m_dir->path()).haldor;
+    platform::overrideMachineIdentity(DeskComputer);
     m_sealedPassword = platform::sealForMachine(QStringLiteral("s3gredo"));
+    QVERIFY(m_sealedPassword.startsWith(u"v1:"_qs));
     m_opened.clear();
     platform::registerProvider(QStringLiteral("SQLOLEDB.1"), [this] {
         // The server provider of a built string, keeping what it was opened with.
@@ -80,6 +86,7 @@ void tst_OpenConnection::cleanup()
     platform::registerProvider(QStringLiteral("SQLOLEDB.1"), {});
     platform::overrideCommonAppData(QString());
     platform::setRegistryFile(QString());
+    platform::restoreMachineIdentity();
     m_boxes.reset();
 }
 
@@ -150,9 +157,22 @@ void tst_OpenConnection::stopsAtTheFirstMissingValue()
     QVERIFY(closed.ConnectionString().isEmpty());
 }
 
+void tst_OpenConnection::passwordThatDoesNotDecipherIsEmpty_data()
+{
+    QTest::addColumn<bool>("enciphered");
+    QTest::addColumn<QByteArray>("reader");
+    QTest::newRow("stored in plain") << false << DeskComputer;
+    QTest::newRow("enciphered on another computer") << true << QByteArrayLiteral("balcao-2");
+    QTest::newRow("computer without identity") << true << QByteArray();
+}
+
 void tst_OpenConnection::passwordThatDoesNotDecipherIsEmpty()
 {
-    m_sealedPassword = QStringLiteral("s3gredo"); // stored in plain, never enciphered
+    QFETCH(bool, enciphered);
+    QFETCH(QByteArray, reader);
+    if (!enciphered)
+        m_sealedPassword = QStringLiteral("s3gredo");
+    platform::overrideMachineIdentity(reader);
     writeShadow({u"dtSecurityInfo"_qs, u"dtUser"_qs, u"dtPassword"_qs, u"dtInitialCatalog"_qs, u"dtDataSource"_qs});
     Connection connection;
     QString entry = Entry;

@@ -234,6 +234,7 @@ void PostgresProviderTest::otherErrorsAreNotUniqueViolations()
         QVERIFY(!error.isUniqueViolation());
         QVERIFY(error.number() != 0);
     }
+    QVERIFY(!m_connection->Errors().isEmpty());
     QCOMPARE(m_connection->Errors().first().sqlState, QStringLiteral("42P01"));
     // The connection stays usable after a failed statement.
     QCOMPARE(m_connection->Execute(QStringLiteral("SELECT 1 as one"))->value(0), QVariant(qlonglong(1)));

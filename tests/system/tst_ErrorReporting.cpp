@@ -57,6 +57,7 @@ private slots:
         QCOMPARE(capture.reports().at(0),
                  (QStringList{QStringLiteral("Orvel Software"), QStringLiteral("Farrow"), QStringLiteral("frmMain"),
                               QStringLiteral("Form_Resize"), QStringLiteral("Overflow")}));
+        QVERIFY(!capture.reports().at(1).isEmpty());
         QCOMPARE(capture.reports().at(1).last(), QStringLiteral("Error Number = 6 | Description = Overflow"));
     }
 
