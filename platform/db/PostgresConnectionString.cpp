@@ -11,6 +11,9 @@ OdbcTarget mapPostgresConnection(const ConnectionProperties &properties, const Q
     const QString driver = properties.contains(QStringLiteral("Driver")) ? properties.value(QStringLiteral("Driver"))
                                                                          : QLatin1String(DefaultPostgresDriver);
     QString text = QStringLiteral("Driver=") + bracedOdbcValue(driver) + QLatin1Char(';');
+    // Debian registers the driver with its traffic log on, which would leave every
+    // statement and member read in a world-readable file under /tmp.
+    text += QStringLiteral("CommLog=0;Debug=0;");
     // psqlODBC takes braces literally in most keys: only a value that needs them gets them.
     auto add = [&text](const char *key, const QString &value) {
         if (value.isEmpty())

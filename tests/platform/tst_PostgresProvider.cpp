@@ -96,13 +96,14 @@ void PostgresProviderTest::mapsConnectionString_data()
 {
     QTest::addColumn<QString>("connectionString");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("all keys") << QStringLiteral("Provider=PostgreSQL;Host=db1;Port=5433;Database=velunas;User ID=desk;"
-                                                "Password=p;w")
-                              << QStringLiteral("Driver={PostgreSQL Unicode};Server=db1;Port=5433;Database=velunas;"
-                                                "UID=desk;PWD=p;");
+    QTest::newRow("all keys")
+        << QStringLiteral("Provider=PostgreSQL;Host=db1;Port=5433;Database=velunas;User ID=desk;"
+                          "Password=p;w")
+        << QStringLiteral("Driver={PostgreSQL Unicode};CommLog=0;Debug=0;Server=db1;Port=5433;Database=velunas;"
+                          "UID=desk;PWD=p;");
     QTest::newRow("other driver, braced password")
         << QStringLiteral("Provider=PostgreSQL;Driver=PostgreSQL ANSI;Host=h;Database=v;User ID=d;Password={a;b}")
-        << QStringLiteral("Driver={PostgreSQL ANSI};Server=h;Database=v;UID=d;PWD={a;b};");
+        << QStringLiteral("Driver={PostgreSQL ANSI};CommLog=0;Debug=0;Server=h;Database=v;UID=d;PWD={a;b};");
 }
 
 void PostgresProviderTest::mapsConnectionString()
