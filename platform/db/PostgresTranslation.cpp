@@ -1,6 +1,6 @@
 #include "platform/db/PostgresTranslation.h"
 
-#include "platform/db/SqlTokenizer.h"
+#include "platform/db/LiteralFolding.h"
 
 #include <QList>
 #include <QRegularExpression>
@@ -32,7 +32,7 @@ QString bracketedName(const QString &name)
 // The desk's T-SQL tokens, in the few kinds this translation tells apart.
 QList<Token> tokenize(const QString &statement)
 {
-    const QList<sql::Token> source = sql::tokenize(statement);
+    const QList<sql::Token> source = sql::foldTextRuns(sql::tokenize(statement));
     QList<Token> tokens;
     tokens.reserve(source.size());
     for (qsizetype i = 0; i < source.size(); ++i) {
@@ -40,10 +40,11 @@ QList<Token> tokenize(const QString &statement)
         switch (token.kind) {
         case sql::TokenKind::Whitespace:
         case sql::TokenKind::Comment: // passes through as it is, apostrophes and all
-            tokens.append({TokenKind::Space, token.text});
+            tokens.append({TokenKind::Space, QString(token.text).remove(QChar())});
             break;
         case sql::TokenKind::StringLiteral:
-            tokens.append({TokenKind::Text, token.text});
+            // A PostgreSQL text cannot hold a NUL: it becomes the replacement character.
+            tokens.append({TokenKind::Text, QString(token.text).replace(QChar(), QChar::ReplacementCharacter)});
             break;
         case sql::TokenKind::QuotedIdentifier:
             if (token.text.startsWith(QLatin1Char('['))) {

@@ -29,8 +29,18 @@ void PostgresTranslationTest::translates_data()
                           "unaccent('%maria%%silva%') ESCAPE ''");
     QTest::newRow("pattern with an apostrophe")
         << QStringLiteral("SELECT * FROM v WHERE nome_union like '%O' + CHAR(39) + 'Neil%Silva%' ORDER BY nome")
-        << QStringLiteral("SELECT * FROM v WHERE unaccent(nome_union) ILIKE unaccent('%O' || CHR(39) || "
-                          "'Neil%Silva%') ESCAPE '' ORDER BY nome");
+        << QStringLiteral("SELECT * FROM v WHERE unaccent(nome_union) ILIKE unaccent('%O''Neil%Silva%') ESCAPE '' "
+                          "ORDER BY nome");
+    QTest::newRow("fifteen escaped quotes make one literal")
+        << QStringLiteral("SELECT 1 FROM v WHERE a like '%") + QStringLiteral("' + CHAR(39) + '").repeated(15) +
+               QStringLiteral("%'")
+        << QStringLiteral("SELECT 1 FROM v WHERE unaccent(a) ILIKE unaccent('%") + QString(30, u'\'') +
+               QStringLiteral("%') ESCAPE ''");
+    QTest::newRow("text joined to a column")
+        << QStringLiteral("SELECT nome + CHAR(39) + 'x' as t") << QStringLiteral("SELECT nome || CHR(39) || 'x' as t");
+    QTest::newRow("NUL, which a text cannot hold, replaced")
+        << QStringLiteral("SELECT 'a") + QChar(0) + QStringLiteral("b' as t")
+        << QStringLiteral("SELECT 'a") + QChar(QChar::ReplacementCharacter) + QStringLiteral("b' as t");
     QTest::newRow("qualified subject, NOT LIKE, inside parentheses")
         << QStringLiteral("SELECT 1 FROM v a WHERE (a.nome NOT LIKE 'x%') AND b = 2")
         << QStringLiteral("SELECT 1 FROM v a WHERE (unaccent(a.nome) NOT ILIKE unaccent('x%') ESCAPE '') AND b = 2");
@@ -40,7 +50,7 @@ void PostgresTranslationTest::translates_data()
                "VALUES (17,1, GETDATE(), 5,'1234','O' + CHAR(39) + 'Neil',null,'')")
         << QStringLiteral(
                "INSERT INTO tbVelunas (socio_id, base_dados, data, convite_no, no_tap, nome, empresa, email) "
-               "VALUES (17,1, LOCALTIMESTAMP, 5,'1234','O' || CHR(39) || 'Neil',null,'')");
+               "VALUES (17,1, LOCALTIMESTAMP, 5,'1234','O''Neil',null,'')");
     QTest::newRow("own escape kept") << QStringLiteral("SELECT 1 FROM t WHERE a LIKE '5!%' ESCAPE '!'")
                                      << QStringLiteral(
                                             "SELECT 1 FROM t WHERE unaccent(a) ILIKE unaccent('5!%') ESCAPE '!'");
@@ -53,7 +63,7 @@ void PostgresTranslationTest::translates_data()
         << QStringLiteral("SELECT 'GETDATE() + CHAR(39) like @@TRANCOUNT [x]' as t")
         << QStringLiteral("SELECT 'GETDATE() + CHAR(39) like @@TRANCOUNT [x]' as t");
     QTest::newRow("doubled quote inside a literal") << QStringLiteral("SELECT 'it''s + GETDATE()' + 'x' as t")
-                                                    << QStringLiteral("SELECT 'it''s + GETDATE()' || 'x' as t");
+                                                    << QStringLiteral("SELECT 'it''s + GETDATE()x' as t");
     QTest::newRow("comment with an apostrophe")
         << QStringLiteral("SELECT 1 + 2 -- the desk's own\nFROM t WHERE a like 'b'")
         << QStringLiteral("SELECT 1 + 2 -- the desk's own\nFROM t WHERE unaccent(a) ILIKE unaccent('b') ESCAPE ''");
