@@ -232,8 +232,12 @@ private:
             // PostgreSQL reads a backslash in a pattern as an escape; T-SQL does not, unless told.
             const qsizetype after = skipSpace(m_pos);
             const bool ownEscape = after < m_tokens.size() && isWord(m_tokens.at(after), "ESCAPE");
-            return QStringLiteral("ILIKE unaccent(") + pattern + QLatin1Char(')') +
-                   (ownEscape ? QString() : QStringLiteral(" ESCAPE ''"));
+            // ILIKE would lower the pattern again for every row and unaccent() is
+            // not folded into a constant, so both run once, in a subquery: a long
+            // pasted pattern then costs once a statement, not once a row.
+            const QString folded = QStringLiteral("lower(unaccent(") + pattern + QStringLiteral("))");
+            return ownEscape ? QStringLiteral("LIKE (SELECT ") + folded + QLatin1Char(')')
+                             : QStringLiteral("LIKE (SELECT like_escape(") + folded + QStringLiteral(", ''))");
         }
         m_lastKind = LastKind::Other;
         return token.text;
@@ -270,8 +274,8 @@ QString translateForPostgres(const QString &statement)
                     begin -= 2;
             }
             if (begin < end) {
-                wrapped.insert(end, {TokenKind::Symbol, QStringLiteral(")")});
-                wrapped.insert(begin, {TokenKind::Word, QStringLiteral("unaccent(")});
+                wrapped.insert(end, {TokenKind::Symbol, QStringLiteral("))")});
+                wrapped.insert(begin, {TokenKind::Word, QStringLiteral("lower(unaccent(")});
             }
         }
         wrapped.append(tokens.at(i));
