@@ -19,10 +19,8 @@ qsizetype skipSpace(const QList<Token> &tokens, qsizetype i)
 // An operator that would take the run's first piece as its right operand.
 bool bindsFromTheLeft(const Token &token)
 {
-    static const QStringList operators = {QStringLiteral("+"), QStringLiteral("-"), QStringLiteral("*"),
-                                          QStringLiteral("/"), QStringLiteral("%"), QStringLiteral("&"),
-                                          QStringLiteral("|"), QStringLiteral("^"), QStringLiteral("~")};
-    return token.kind == TokenKind::Operator && operators.contains(token.text);
+    return token.kind == TokenKind::Operator && token.text.size() == 1 &&
+           QStringView(u"+-*/%&|^~").contains(token.text.at(0));
 }
 
 bool isMultiplying(const Token &token)
