@@ -6,37 +6,24 @@
 #include <QTest>
 #include <QTreeWidget>
 
-using testsupport::DeskFixture;
 using testsupport::member;
 
-namespace {
-
 enum class Outcome { Found, Picker, NotFound };
-
-const QString NotFoundText = QStringLiteral("O associado não foi encontrado em nenhum dos servidores.");
-
-QList<demo::Member> haldorMembers()
-{
-    return {member(1, QStringLiteral("1001"), QStringLiteral("S-1"), QStringLiteral("Ana D'Ávila")),
-            member(2, QStringLiteral("2002"), QStringLiteral("S-2"),
-                   QStringLiteral("Tiago ") + QString(15, u'\'') + QStringLiteral(" Rocha")),
-            member(3, QStringLiteral("3003"), QStringLiteral("S-3"), QStringLiteral("José Martins"))};
-}
-
-// A paste of `size` characters made of one piece repeated.
-QString paste(const QString &piece, qsizetype size = 32000)
-{
-    return piece.repeated(size / piece.size() + 1).left(size);
-}
-
-QString withNul(const char *before, const char *after)
-{
-    return QLatin1String(before) + QChar() + QLatin1String(after);
-}
-
-} // namespace
-
 Q_DECLARE_METATYPE(Outcome)
+
+namespace {
+const QString Fifteen = QString(15, u'\'');
+const QList<demo::Member> Haldor = {member(1, u"1001"_qs, u"S-1"_qs, u"Ana D'Ávila"_qs),
+                                    member(2, u"2002"_qs, u"S-2"_qs, u"Tiago "_qs + Fifteen),
+                                    member(3, u"3003"_qs, u"S-3"_qs, u"José Martins"_qs)};
+const QString Nul = QString(QChar());
+
+// A paste of 32,000 characters, one piece repeated.
+QString page(const QString &piece)
+{
+    return piece.repeated(32000 / piece.size() + 1).left(32000);
+}
+} // namespace
 
 class tst_typedText : public QObject
 {
@@ -44,29 +31,24 @@ class tst_typedText : public QObject
 
     std::unique_ptr<testsupport::PostgresTestDatabase> m_database;
 
-    // A desk on the embedded files, or pointed at the server; HALDOR holds
-    // haldorMembers(), MIRVA gets `mirva`.
-    std::unique_ptr<DeskFixture> desk(bool postgres, const QList<demo::Member> &mirva)
+    // A desk whose HALDOR holds Haldor and MIRVA `mirva`, on files or on the server.
+    std::unique_ptr<testsupport::DeskFixture> desk(bool postgres, const QList<demo::Member> &mirva)
     {
-        auto fixture = std::make_unique<DeskFixture>();
+        auto fixture = std::make_unique<testsupport::DeskFixture>();
         if (!postgres) {
-            fixture->addHaldor(haldorMembers());
+            fixture->addHaldor(Haldor);
             fixture->addMirva(mirva);
             return fixture;
         }
-        m_database->insertMembers(QStringLiteral("mirva"), mirva);
-        fixture->pointAt(m_database->connectionString(QStringLiteral("public")),
-                         m_database->connectionString(QStringLiteral("haldor")),
-                         m_database->connectionString(QStringLiteral("mirva")));
+        m_database->insertMembers(u"mirva"_qs, mirva);
+        fixture->pointAt(m_database->connectionString(u"public"_qs), m_database->connectionString(u"haldor"_qs),
+                         m_database->connectionString(u"mirva"_qs));
         return fixture;
     }
 
-    bool skipped(bool postgres) const { return postgres && !m_database; }
-
-    static void perBackend(const char *name, const std::function<void(QTestData &)> &values)
+    static QTestData &row(bool postgres, const char *name)
     {
-        for (const bool postgres : {false, true})
-            values(QTest::addRow("%s: %s", postgres ? "postgres" : "embedded", name) << postgres);
+        return QTest::addRow("%s: %s", postgres ? "postgres" : "embedded", name) << postgres;
     }
 
 private slots:
@@ -74,11 +56,9 @@ private slots:
     {
         if (!testsupport::PostgresTestDatabase::available())
             return;
-        m_database = std::make_unique<testsupport::PostgresTestDatabase>(QStringLiteral("velunas_text"));
-        m_database->insertMembers(QStringLiteral("haldor"), haldorMembers());
+        m_database = std::make_unique<testsupport::PostgresTestDatabase>(u"velunas_text"_qs);
+        m_database->insertMembers(u"haldor"_qs, Haldor);
     }
-
-    void cleanupTestCase() { m_database.reset(); }
 
     void searchEndsInAnOrdinaryOutcome_data()
     {
@@ -86,22 +66,20 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<Outcome>("outcome");
         QTest::addColumn<QString>("name");
-        const auto row = [](const char *name, const QString &typed, Outcome outcome, const QString &found = {}) {
-            perBackend(name, [&](QTestData &data) { data << typed << outcome << found; });
-        };
-        row("one apostrophe", QStringLiteral("d'ávila"), Outcome::Found, QStringLiteral("Ana D'Ávila"));
-        row("fifteen apostrophes", QString(15, u'\''), Outcome::Found, haldorMembers().at(1).nome);
-        row("page of apostrophes", paste(QStringLiteral("O'Neil ")), Outcome::NotFound);
-        row("page of percent signs", paste(QStringLiteral("%")), Outcome::Picker);
-        row("page of letters between percent signs", paste(QStringLiteral("a%")), Outcome::NotFound);
-        row("underscore", QStringLiteral("_"), Outcome::Picker);
-        row("NUL characters", withNul("ana", "d"), Outcome::NotFound);
-        row("combining accent", QStringLiteral("jose\u0301 mart"), Outcome::Found, QStringLiteral("José Martins"));
-        row("right-to-left mark", QStringLiteral("\u200Fana"), Outcome::NotFound);
-        row("line comment", QStringLiteral("1001 -- ana"), Outcome::NotFound);
-        row("block comment", QStringLiteral("/* ana */"), Outcome::NotFound);
-        row("statement", QStringLiteral("'; DELETE FROM tbVelunas; --"), Outcome::NotFound);
-        row("backslash and bracket", QStringLiteral("ana\\ [d"), Outcome::NotFound);
+        for (const bool pg : {false, true}) {
+            row(pg, "one apostrophe") << u"d'ávila"_qs << Outcome::Found << Haldor.at(0).nome;
+            row(pg, "fifteen apostrophes") << Fifteen << Outcome::Found << Haldor.at(1).nome;
+            row(pg, "page of apostrophes") << page(u"O'Neil "_qs) << Outcome::NotFound << QString();
+            row(pg, "page of percent signs") << page(u"%"_qs) << Outcome::Picker << QString();
+            row(pg, "page of letters between percent signs") << page(u"a%"_qs) << Outcome::NotFound << QString();
+            row(pg, "underscore") << u"_"_qs << Outcome::Picker << QString();
+            row(pg, "NUL characters") << u"ana"_qs + Nul + u"d"_qs << Outcome::NotFound << QString();
+            row(pg, "combining accent") << u"jose\u0301 mart"_qs << Outcome::Found << Haldor.at(2).nome;
+            row(pg, "right-to-left mark") << u"\u200Fana"_qs << Outcome::NotFound << QString();
+            row(pg, "comments") << u"1001 -- /* ana */"_qs << Outcome::NotFound << QString();
+            row(pg, "statement") << u"'; DELETE FROM tbVelunas; --"_qs << Outcome::NotFound << QString();
+            row(pg, "backslash and bracket") << u"ana\\ [d"_qs << Outcome::NotFound << QString();
+        }
     }
 
     void searchEndsInAnOrdinaryOutcome()
@@ -110,31 +88,26 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(Outcome, outcome);
         QFETCH(QString, name);
-        if (skipped(postgres))
+        if (postgres && !m_database)
             QSKIP("No PostgreSQL test server: make test starts one.");
         const auto fixture = desk(postgres, {});
         int pickerRows = 0;
         if (outcome == Outcome::Picker)
             testsupport::whenModal([&](QWidget *modal) {
-                pickerRows = modal->findChild<QTreeWidget *>(QStringLiteral("ListView1"))->topLevelItemCount();
-                QTest::mouseClick(modal->findChild<QPushButton *>(QStringLiteral("Command2")), Qt::LeftButton);
+                pickerRows = modal->findChild<QTreeWidget *>(u"ListView1"_qs)->topLevelItemCount();
+                QTest::mouseClick(modal->findChild<QPushButton *>(u"Command2"_qs), Qt::LeftButton);
             });
         fixture->search(typed);
-        QVERIFY2(fixture->reports.reports().isEmpty(), qPrintable(fixture->reports.reports().value(0).join(u'|')));
+        QVERIFY(fixture->reports.reports().isEmpty());
         QVERIFY(fixture->button("Command4")->isEnabled());
-        switch (outcome) {
-        case Outcome::Found:
-            QCOMPARE(fixture->box("FXNome")->text(), name);
-            QVERIFY(fixture->boxes.calls().isEmpty());
-            break;
-        case Outcome::Picker:
-            QCOMPARE(pickerRows, haldorMembers().size());
-            QVERIFY(fixture->button("Command2")->isEnabled());
-            break;
-        case Outcome::NotFound:
+        if (outcome == Outcome::NotFound) {
             QCOMPARE(fixture->boxes.calls().size(), 1);
-            QCOMPARE(fixture->boxes.calls().at(0).text, NotFoundText);
-            break;
+            QCOMPARE(fixture->boxes.calls().at(0).text, u"O associado não foi encontrado em nenhum dos servidores."_qs);
+        } else {
+            QVERIFY(fixture->boxes.calls().isEmpty());
+            QCOMPARE(pickerRows, outcome == Outcome::Picker ? int(Haldor.size()) : 0);
+            if (outcome == Outcome::Found)
+                QCOMPARE(fixture->box("FXNome")->text(), name);
         }
     }
 
@@ -142,41 +115,34 @@ private slots:
     {
         QTest::addColumn<bool>("postgres");
         QTest::addColumn<QString>("text");
-        const auto row = [](const char *name, const QString &text) {
-            perBackend(name, [&](QTestData &data) { data << text; });
-        };
-        row("apostrophes", QStringLiteral("Zé ") + QString(16, u'\'') + QStringLiteral(" d'Ávila"));
-        row("page of apostrophes", paste(QStringLiteral("O'Neil-")));
-        row("NUL characters", withNul("a", "b") + QChar());
-        row("combining accents and right-to-left text", QStringLiteral("Jose\u0301 \u200F\u05D0\u05D1"));
-        row("comments, backslashes and wildcards", QStringLiteral("-- /* */ \\ %_[ ] \\'"));
+        for (const bool pg : {false, true}) {
+            row(pg, "apostrophes") << u"Zé "_qs + Fifteen + u" d'Ávila"_qs;
+            row(pg, "page of apostrophes") << page(u"O'Neil-"_qs);
+            row(pg, "NUL characters") << u"a"_qs + Nul + u"b"_qs + Nul;
+            row(pg, "accents and right-to-left text") << u"Jose\u0301 \u200F\u05D0\u05D1"_qs;
+            row(pg, "comments, backslashes, wildcards") << u"-- /* */ \\ %_[ ] \\'"_qs;
+        }
     }
 
-    // The name and company come from the register, the e-mail is typed over.
+    // The name and company come from the register (MIRVA's), the e-mail is typed over.
     void deliveryStoresTheTexts()
     {
         QFETCH(bool, postgres);
         QFETCH(QString, text);
-        if (skipped(postgres))
+        if (postgres && !m_database)
             QSKIP("No PostgreSQL test server: make test starts one.");
-        static int next = 900;
-        const QString company = QString::number(++next);
-        const auto fixture = desk(postgres, {member(next, company, QStringLiteral("D-") + company, text, 1,
-                                                    QStringLiteral("x@exemplo.pt"), text)});
+        static int id = 900;
+        const QString company = QString::number(++id);
+        const auto fixture = desk(postgres, {member(id, company, u"D-"_qs + company, text, 1, QVariant(), text)});
         fixture->search(company);
         fixture->box("FXEmail")->setText(text);
         fixture->deliver();
-        QVERIFY2(fixture->reports.reports().isEmpty(), qPrintable(fixture->reports.reports().value(0).join(u'|')));
-        const QString statement =
-            QStringLiteral("SELECT no_tap, nome, empresa, email FROM tbVelunas WHERE socio_id = %1").arg(next);
-        const auto rows = postgres ? m_database->rows(statement) : fixture->rows(fixture->files.haldor, statement);
-        QCOMPARE(rows.size(), 1);
-        // PostgreSQL cannot hold a NUL; it keeps the replacement character in its place.
-        const QString stored = postgres ? QString(text).replace(QChar(), QChar::ReplacementCharacter) : text;
-        QCOMPARE(rows.at(0).at(0).toString(), company);
-        QCOMPARE(rows.at(0).at(1).toString(), stored);
-        QCOMPARE(rows.at(0).at(2).toString(), stored);
-        QCOMPARE(rows.at(0).at(3).toString(), stored);
+        QVERIFY(fixture->reports.reports().isEmpty());
+        const QString read = u"SELECT no_tap, nome, empresa, email FROM tbVelunas WHERE socio_id = %1"_qs.arg(id);
+        const auto rows = postgres ? m_database->rows(read) : fixture->rows(fixture->files.haldor, read);
+        // PostgreSQL cannot hold a NUL: the replacement character stands in its place.
+        const QString kept = postgres ? QString(text).replace(QChar(), QChar::ReplacementCharacter) : text;
+        QCOMPARE(rows, (QList<QList<QVariant>>{{company, kept, kept, kept}}));
     }
 };
 
