@@ -8,6 +8,7 @@
 #include "data/DemoDatabase.h"
 #include "platform/db/SqliteFunctions.h"
 #include "platform/db/TsqlTranslation.h"
+#include "sqltext/modCode.h"
 #include "tests/support/TestSupport.h"
 
 #include <QApplication>
@@ -273,6 +274,24 @@ int main(int argc, char *argv[])
                                              {full + QStringLiteral("no_empresa = ") + lit(unique)}));
         }
         figures.push_back({QStringLiteral("unique name search"), size, median(deskTimes), median(directTimes)});
+
+        // A pasted page of 32,000 characters, an apostrophe in every seven,
+        // that matches nobody: Enter to the "not found" message answered.
+        deskTimes.clear();
+        directTimes.clear();
+        const QString page = QStringLiteral("O'Neil ").repeated(32000 / 7 + 1).left(32000);
+        const QString number = modCode::SqlLiteral(page, modCode::LiteralKind::TextOrEmpty);
+        const QString pattern = modCode::SqlLiteral(page, modCode::LiteralKind::LikePattern);
+        for (int i = 0; i < Repeats; ++i) {
+            deskTimes.push_back(search(page));
+            directTimes.push_back(direct.run(
+                {active + QStringLiteral("no_empresa = ") + number, active + QStringLiteral("no_socio = ") + number,
+                 active + QStringLiteral("nome_union like ") + pattern, full + QStringLiteral("no_socio = ") + number},
+                {full + QStringLiteral("no_empresa = ") + number,
+                 full + QStringLiteral("nome_union like ") + pattern}));
+        }
+        figures.push_back(
+            {QStringLiteral("32,000-character paste: Enter to outcome"), size, median(deskTimes), median(directTimes)});
 
         // Names that open the picker; the operator confirms the first row.
         for (const auto &[word, rows] :

@@ -9,7 +9,7 @@ CREATE EXTENSION IF NOT EXISTS unaccent WITH SCHEMA public;
 
 -- Name matching ignores case and accents, as a _CI_AI collation does on SQL
 -- Server: the desk's translation sends "a LIKE b" as
--- "unaccent(a) ILIKE unaccent(b) ESCAPE ''".
+-- "lower(unaccent(a)) LIKE (SELECT like_escape(lower(unaccent(b)), ''))".
 
 CREATE TABLE IF NOT EXISTS public.tbVelunas (
     socio_id   integer      NOT NULL,

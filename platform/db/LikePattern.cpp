@@ -7,9 +7,7 @@
 
 namespace platform::sql {
 
-namespace {
-
-struct Element
+struct LikeMatcher::Element
 {
     enum class Kind { AnyRun, AnyOne, Set, Literal } kind;
     QChar literal;
@@ -40,6 +38,10 @@ struct Element
         return false;
     }
 };
+
+namespace {
+
+using Element = LikeMatcher::Element;
 
 // A set starts after "[" at `i`; returns the index after its "]", or -1 when
 // the set is never closed.
@@ -103,16 +105,29 @@ QList<Element> compile(const QString &pattern, QChar escape)
 
 } // namespace
 
-bool matchesLike(const QString &text, const QString &pattern, QChar escape)
+LikeMatcher::LikeMatcher(const QString &pattern, QChar escape) : m_escape(escape)
 {
-    const QString folded = foldCaseAndAccents(text);
     // The escape character is folded as the pattern is, so that it is still found there.
     const QString foldedEscape = escape.isNull() ? QString() : foldCaseAndAccents(QString(escape));
-    const QList<Element> elements =
-        compile(foldCaseAndAccents(pattern), foldedEscape.size() == 1 ? foldedEscape.at(0) : escape);
+    m_elements = compile(foldCaseAndAccents(pattern), foldedEscape.size() == 1 ? foldedEscape.at(0) : escape);
+    for (const Element &element : std::as_const(m_elements))
+        if (element.kind != Element::Kind::AnyRun)
+            ++m_fixed;
+}
+
+LikeMatcher::~LikeMatcher() = default;
+
+bool LikeMatcher::matches(const QString &text) const
+{
+    const QString folded = foldCaseAndAccents(text);
+    // A pattern that needs more characters than the text has cannot match:
+    // a long pasted pattern is turned down here, not walked for every row.
+    if (m_fixed > folded.size())
+        return false;
 
     // Greedy matching that falls back to the last "%": linear in practice,
     // never exponential however many "%" a typed name yields.
+    const QList<Element> &elements = m_elements;
     qsizetype t = 0, p = 0;
     qsizetype runAt = -1, runText = 0;
     while (t < folded.size()) {
@@ -132,6 +147,11 @@ bool matchesLike(const QString &text, const QString &pattern, QChar escape)
     while (p < elements.size() && elements.at(p).kind == Element::Kind::AnyRun)
         ++p;
     return p == elements.size();
+}
+
+bool matchesLike(const QString &text, const QString &pattern, QChar escape)
+{
+    return LikeMatcher(pattern, escape).matches(text);
 }
 
 } // namespace platform::sql

@@ -1,6 +1,6 @@
 #include "platform/db/PostgresTranslation.h"
 
-#include "platform/db/SqlTokenizer.h"
+#include "platform/db/LiteralFolding.h"
 
 #include <QList>
 #include <QRegularExpression>
@@ -32,7 +32,7 @@ QString bracketedName(const QString &name)
 // The desk's T-SQL tokens, in the few kinds this translation tells apart.
 QList<Token> tokenize(const QString &statement)
 {
-    const QList<sql::Token> source = sql::tokenize(statement);
+    const QList<sql::Token> source = sql::foldTextRuns(sql::tokenize(statement));
     QList<Token> tokens;
     tokens.reserve(source.size());
     for (qsizetype i = 0; i < source.size(); ++i) {
@@ -40,10 +40,11 @@ QList<Token> tokenize(const QString &statement)
         switch (token.kind) {
         case sql::TokenKind::Whitespace:
         case sql::TokenKind::Comment: // passes through as it is, apostrophes and all
-            tokens.append({TokenKind::Space, token.text});
+            tokens.append({TokenKind::Space, QString(token.text).remove(QChar())});
             break;
         case sql::TokenKind::StringLiteral:
-            tokens.append({TokenKind::Text, token.text});
+            // A PostgreSQL text cannot hold a NUL: it becomes the replacement character.
+            tokens.append({TokenKind::Text, QString(token.text).replace(QChar(), QChar::ReplacementCharacter)});
             break;
         case sql::TokenKind::QuotedIdentifier:
             if (token.text.startsWith(QLatin1Char('['))) {
@@ -231,8 +232,12 @@ private:
             // PostgreSQL reads a backslash in a pattern as an escape; T-SQL does not, unless told.
             const qsizetype after = skipSpace(m_pos);
             const bool ownEscape = after < m_tokens.size() && isWord(m_tokens.at(after), "ESCAPE");
-            return QStringLiteral("ILIKE unaccent(") + pattern + QLatin1Char(')') +
-                   (ownEscape ? QString() : QStringLiteral(" ESCAPE ''"));
+            // ILIKE would lower the pattern again for every row and unaccent() is
+            // not folded into a constant, so both run once, in a subquery: a long
+            // pasted pattern then costs once a statement, not once a row.
+            const QString folded = QStringLiteral("lower(unaccent(") + pattern + QStringLiteral("))");
+            return ownEscape ? QStringLiteral("LIKE (SELECT ") + folded + QLatin1Char(')')
+                             : QStringLiteral("LIKE (SELECT like_escape(") + folded + QStringLiteral(", ''))");
         }
         m_lastKind = LastKind::Other;
         return token.text;
@@ -269,8 +274,8 @@ QString translateForPostgres(const QString &statement)
                     begin -= 2;
             }
             if (begin < end) {
-                wrapped.insert(end, {TokenKind::Symbol, QStringLiteral(")")});
-                wrapped.insert(begin, {TokenKind::Word, QStringLiteral("unaccent(")});
+                wrapped.insert(end, {TokenKind::Symbol, QStringLiteral("))")});
+                wrapped.insert(begin, {TokenKind::Word, QStringLiteral("lower(unaccent(")});
             }
         }
         wrapped.append(tokens.at(i));

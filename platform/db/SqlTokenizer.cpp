@@ -57,6 +57,7 @@ QList<Token> tokenize(const QString &text)
 {
     QList<Token> tokens;
     const qsizetype n = text.size();
+    tokens.reserve(n / 4 + 1);
     qsizetype i = 0;
     auto take = [&](TokenKind kind, qsizetype end) {
         tokens.append({kind, text.mid(i, end - i)});
@@ -102,7 +103,7 @@ QList<Token> tokenize(const QString &text)
             static const QStringList pairs = {QStringLiteral("<>"), QStringLiteral("<="), QStringLiteral(">="),
                                               QStringLiteral("!="), QStringLiteral("!<"), QStringLiteral("!>"),
                                               QStringLiteral("||"), QStringLiteral("==")};
-            const bool pair = pairs.contains(text.mid(i, 2));
+            const bool pair = i + 1 < n && pairs.contains(QStringView(text).mid(i, 2));
             take(TokenKind::Operator, i + (pair ? 2 : 1));
         } else {
             take(TokenKind::Other, i + 1);

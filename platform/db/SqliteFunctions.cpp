@@ -10,6 +10,7 @@
 #include <sqlite3.h>
 
 #include <cmath>
+#include <memory>
 
 namespace platform::sqlite {
 
@@ -246,7 +247,18 @@ void likeFunction(sqlite3_context *context, int count, sqlite3_value **arguments
         }
         escape = escapeText.at(0);
     }
-    sqlite3_result_int(context, sql::matchesLike(textOf(arguments[1]), textOf(arguments[0]), escape) ? 1 : 0);
+    // The pattern is read once a statement, not once a row: SQLite keeps the
+    // matcher beside a constant pattern, and drops it if the pattern changes.
+    auto *matcher = static_cast<sql::LikeMatcher *>(sqlite3_get_auxdata(context, 0));
+    std::unique_ptr<sql::LikeMatcher> made;
+    if (!matcher || matcher->escape() != escape) {
+        made = std::make_unique<sql::LikeMatcher>(textOf(arguments[0]), escape);
+        matcher = made.get();
+    }
+    sqlite3_result_int(context, matcher->matches(textOf(arguments[1])) ? 1 : 0);
+    if (made)
+        sqlite3_set_auxdata(context, 0, made.release(),
+                            [](void *kept) { delete static_cast<sql::LikeMatcher *>(kept); });
 }
 
 int compareMemberText(void *, int leftLength, const void *left, int rightLength, const void *right)

@@ -135,6 +135,12 @@ ResultTable runStatements(sqlite3 *db, const QString &text, qint64 *recordsAffec
         if (sqlite3_prepare_v2(db, next, static_cast<int>(end - next), &raw, &tail) != SQLITE_OK)
             throw statementFailure(db, errors);
         Statement statement(raw);
+        if (!statement && tail == next) {
+            // SQLite stops at a NUL; what follows it would be lost or loop here.
+            const QString description = QStringLiteral("unrecognized token: NUL character in the statement");
+            errors.append({ProviderError::StatementFailed, description, SQLITE_ERROR, QStringLiteral("42000")});
+            throw RuntimeError(ProviderError::StatementFailed, description);
+        }
         next = tail;
         if (!statement)
             continue; // only blanks or a comment

@@ -2,15 +2,19 @@
 
 namespace platform::sql {
 
+namespace {
+bool isPlainAscii(QStringView text)
+{
+    for (const QChar c : text)
+        if (c.unicode() >= 0x80)
+            return false;
+    return true;
+}
+} // namespace
+
 QString foldCaseAndAccents(const QString &text)
 {
-    bool plainAscii = true;
-    for (const QChar c : text)
-        if (c.unicode() >= 0x80) {
-            plainAscii = false;
-            break;
-        }
-    if (plainAscii)
+    if (isPlainAscii(text))
         return text.toCaseFolded();
 
     // Decomposition parts a letter from its accents, which are then dropped.
@@ -35,8 +39,14 @@ QStringView withoutTrailingBlanks(const QString &text)
 
 int compareIgnoringCaseAndAccents(const QString &left, const QString &right)
 {
-    const QString a = foldCaseAndAccents(withoutTrailingBlanks(left).toString());
-    const QString b = foldCaseAndAccents(withoutTrailingBlanks(right).toString());
+    const QStringView leftBare = withoutTrailingBlanks(left);
+    const QStringView rightBare = withoutTrailingBlanks(right);
+    // Plain ASCII needs no decomposition: compared as folded, stopping at the
+    // first difference, so a pasted page costs little against an index.
+    if (isPlainAscii(leftBare) && isPlainAscii(rightBare))
+        return leftBare.compare(rightBare, Qt::CaseInsensitive);
+    const QString a = foldCaseAndAccents(leftBare.toString());
+    const QString b = foldCaseAndAccents(rightBare.toString());
     return QStringView(a).compare(QStringView(b));
 }
 

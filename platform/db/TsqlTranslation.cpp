@@ -1,6 +1,7 @@
 #include "platform/db/TsqlTranslation.h"
 
 #include "platform/RuntimeError.h"
+#include "platform/db/LiteralFolding.h"
 #include "platform/db/ProviderErrors.h"
 #include "platform/db/SqlTokenizer.h"
 
@@ -148,6 +149,16 @@ QString variableText(const Token &token)
                        QStringLiteral("Must declare the scalar variable \"%1\".").arg(token.text));
 }
 
+// SQL text cannot carry a NUL (the statement would end there), so a literal
+// holding one is written as the bytes of its text, read back as that text.
+QString literalText(const QString &literal)
+{
+    QString value;
+    if (!literal.contains(QChar()) || !literalValue(literal, value))
+        return literal;
+    return QStringLiteral("CAST(X'%1' AS TEXT)").arg(QString::fromLatin1(value.toUtf8().toHex()));
+}
+
 QList<Unit> unitsOf(const QList<Node> &nodes)
 {
     QList<Unit> units;
@@ -156,7 +167,7 @@ QList<Unit> unitsOf(const QList<Node> &nodes)
         const Node &node = nodes.at(i);
         const Token &token = node.token;
         if (node.isSpace()) {
-            units.append({Unit::Kind::Space, token.text});
+            units.append({Unit::Kind::Space, QString(token.text).remove(QChar())});
             ++i;
         } else if (node.group) {
             units.append({Unit::Kind::Operand, groupText(node)});
@@ -164,7 +175,10 @@ QList<Unit> unitsOf(const QList<Node> &nodes)
         } else if (token.kind == TokenKind::Variable) {
             units.append({Unit::Kind::Operand, variableText(token)});
             ++i;
-        } else if (token.kind == TokenKind::Number || token.kind == TokenKind::StringLiteral) {
+        } else if (token.kind == TokenKind::StringLiteral) {
+            units.append({Unit::Kind::Operand, literalText(token.text)});
+            ++i;
+        } else if (token.kind == TokenKind::Number) {
             units.append({Unit::Kind::Operand, token.text});
             ++i;
         } else if (token.is(TokenKind::Identifier, u"CASE") && matchingEnd(nodes, i) > i) {
@@ -336,7 +350,7 @@ QString translateSequence(const QList<Node> &nodes)
 
 QString translateTsql(const QString &statement)
 {
-    return translateSequence(nest(tokenize(statement)));
+    return translateSequence(nest(foldTextRuns(tokenize(statement))));
 }
 
 } // namespace platform::sql

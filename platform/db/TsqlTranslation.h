@@ -13,7 +13,9 @@ inline constexpr const char *TranCountFunction = "velunas_trancount";
 // Rewrites the desk's T-SQL into text SQLite runs with the same meaning:
 // a binary "+" becomes a call decided by its operands' types at run time,
 // CONVERT gets its type name as text, @@TRANCOUNT a function call that also
-// reads the database. Literals, bracketed names and comments are left alone;
+// reads the database. Constant runs of text joined by "+" become one literal
+// first (foldTextRuns), and a literal holding a NUL is cast from its bytes.
+// Other literals, bracketed names and comments are left alone;
 // text outside this subset passes unchanged. Raises a RuntimeError for any
 // other @name, which SQLite would silently take as an empty parameter.
 QString translateTsql(const QString &statement);

@@ -48,6 +48,8 @@ void tst_LikePattern::matches_data()
     QTest::newRow("unclosed bracket is literal") << u"a[b"_qs << u"a[b"_qs << QString() << true;
     QTest::newRow("escape makes percent literal") << u"10%"_qs << u"10!%"_qs << u"!"_qs << true;
     QTest::newRow("escaped percent is not a run") << u"100"_qs << u"10!%"_qs << u"!"_qs << false;
+    QTest::newRow("pattern needs every character of the text") << u"Ana"_qs << u"%a%n%a%"_qs << QString() << true;
+    QTest::newRow("pattern needs more than the text has") << u"Ana"_qs << u"%a%n%a%_%"_qs << QString() << false;
     QTest::newRow("backtracking across many runs")
         << u"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaab"_qs << u"%a%a%a%a%a%a%a%a%a%c"_qs << QString() << false;
 }
@@ -71,6 +73,7 @@ void tst_LikePattern::equalityIgnoresCaseAccentsAndTrailingBlanks_data()
     QTest::newRow("trailing blanks") << u"1234  "_qs << u"1234"_qs << true;
     QTest::newRow("leading blanks count") << u" 1234"_qs << u"1234"_qs << false;
     QTest::newRow("different letters") << u"Sousa"_qs << u"Souza"_qs << false;
+    QTest::newRow("longer text is not equal") << u"1234"_qs << u"1234'"_qs << false;
     QTest::newRow("precomposed and decomposed") << u"Jos\u00e9"_qs << u"Jose\u0301"_qs << true;
 }
 

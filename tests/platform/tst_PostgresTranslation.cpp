@@ -25,25 +25,36 @@ void PostgresTranslationTest::translates_data()
         << QStringLiteral("SELECT * FROM vwAssociados_Completos_Activos WHERE no_empresa = '1234'");
     QTest::newRow("name search blind to case and accents")
         << QStringLiteral("SELECT * FROM vwAssociados_Completos_Activos WHERE nome_union like '%maria%%silva%'")
-        << QStringLiteral("SELECT * FROM vwAssociados_Completos_Activos WHERE unaccent(nome_union) ILIKE "
-                          "unaccent('%maria%%silva%') ESCAPE ''");
+        << QStringLiteral("SELECT * FROM vwAssociados_Completos_Activos WHERE lower(unaccent(nome_union)) LIKE "
+                          "(SELECT like_escape(lower(unaccent('%maria%%silva%')), ''))");
     QTest::newRow("pattern with an apostrophe")
         << QStringLiteral("SELECT * FROM v WHERE nome_union like '%O' + CHAR(39) + 'Neil%Silva%' ORDER BY nome")
-        << QStringLiteral("SELECT * FROM v WHERE unaccent(nome_union) ILIKE unaccent('%O' || CHR(39) || "
-                          "'Neil%Silva%') ESCAPE '' ORDER BY nome");
+        << QStringLiteral("SELECT * FROM v WHERE lower(unaccent(nome_union)) LIKE "
+                          "(SELECT like_escape(lower(unaccent('%O''Neil%Silva%')), '')) ORDER BY nome");
+    QTest::newRow("fifteen escaped quotes make one literal")
+        << QStringLiteral("SELECT 1 FROM v WHERE a like '%") + QStringLiteral("' + CHAR(39) + '").repeated(15) +
+               QStringLiteral("%'")
+        << QStringLiteral("SELECT 1 FROM v WHERE lower(unaccent(a)) LIKE (SELECT like_escape(lower(unaccent('%") +
+               QString(30, u'\'') + QStringLiteral("%')), ''))");
+    QTest::newRow("text joined to a column")
+        << QStringLiteral("SELECT nome + CHAR(39) + 'x' as t") << QStringLiteral("SELECT nome || CHR(39) || 'x' as t");
+    QTest::newRow("NUL, which a text cannot hold, replaced")
+        << QStringLiteral("SELECT 'a") + QChar(0) + QStringLiteral("b' as t")
+        << QStringLiteral("SELECT 'a") + QChar(QChar::ReplacementCharacter) + QStringLiteral("b' as t");
     QTest::newRow("qualified subject, NOT LIKE, inside parentheses")
         << QStringLiteral("SELECT 1 FROM v a WHERE (a.nome NOT LIKE 'x%') AND b = 2")
-        << QStringLiteral("SELECT 1 FROM v a WHERE (unaccent(a.nome) NOT ILIKE unaccent('x%') ESCAPE '') AND b = 2");
+        << QStringLiteral("SELECT 1 FROM v a WHERE (lower(unaccent(a.nome)) NOT LIKE "
+                          "(SELECT like_escape(lower(unaccent('x%')), ''))) AND b = 2");
     QTest::newRow("delivery insert")
         << QStringLiteral(
                "INSERT INTO tbVelunas (socio_id, base_dados, data, convite_no, no_tap, nome, empresa, email) "
                "VALUES (17,1, GETDATE(), 5,'1234','O' + CHAR(39) + 'Neil',null,'')")
         << QStringLiteral(
                "INSERT INTO tbVelunas (socio_id, base_dados, data, convite_no, no_tap, nome, empresa, email) "
-               "VALUES (17,1, LOCALTIMESTAMP, 5,'1234','O' || CHR(39) || 'Neil',null,'')");
+               "VALUES (17,1, LOCALTIMESTAMP, 5,'1234','O''Neil',null,'')");
     QTest::newRow("own escape kept") << QStringLiteral("SELECT 1 FROM t WHERE a LIKE '5!%' ESCAPE '!'")
-                                     << QStringLiteral(
-                                            "SELECT 1 FROM t WHERE unaccent(a) ILIKE unaccent('5!%') ESCAPE '!'");
+                                     << QStringLiteral("SELECT 1 FROM t WHERE lower(unaccent(a)) LIKE "
+                                                       "(SELECT lower(unaccent('5!%'))) ESCAPE '!'");
     QTest::newRow("numbers still add") << QStringLiteral("SELECT MAX(convite_no) + 1 as n FROM t WHERE a = b + 2")
                                        << QStringLiteral("SELECT MAX(convite_no) + 1 as n FROM t WHERE a = b + 2");
     QTest::newRow("dates") << QStringLiteral(
@@ -53,10 +64,11 @@ void PostgresTranslationTest::translates_data()
         << QStringLiteral("SELECT 'GETDATE() + CHAR(39) like @@TRANCOUNT [x]' as t")
         << QStringLiteral("SELECT 'GETDATE() + CHAR(39) like @@TRANCOUNT [x]' as t");
     QTest::newRow("doubled quote inside a literal") << QStringLiteral("SELECT 'it''s + GETDATE()' + 'x' as t")
-                                                    << QStringLiteral("SELECT 'it''s + GETDATE()' || 'x' as t");
+                                                    << QStringLiteral("SELECT 'it''s + GETDATE()x' as t");
     QTest::newRow("comment with an apostrophe")
         << QStringLiteral("SELECT 1 + 2 -- the desk's own\nFROM t WHERE a like 'b'")
-        << QStringLiteral("SELECT 1 + 2 -- the desk's own\nFROM t WHERE unaccent(a) ILIKE unaccent('b') ESCAPE ''");
+        << QStringLiteral("SELECT 1 + 2 -- the desk's own\nFROM t WHERE lower(unaccent(a)) LIKE "
+                          "(SELECT like_escape(lower(unaccent('b')), ''))");
     QTest::newRow("bracketed names") << QStringLiteral("SELECT [nome], [Data de Entrega] FROM [tbVelunas]")
                                      << QStringLiteral("SELECT nome, \"Data de Entrega\" FROM tbVelunas");
     QTest::newRow("unicode literal prefix")

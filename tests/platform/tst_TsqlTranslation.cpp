@@ -28,11 +28,21 @@ void tst_TsqlTranslation::translates_data()
     QTest::newRow("statement without any construct")
         << u"SELECT * FROM vwAssociados_Completos WHERE no_empresa = '1234'"_qs
         << u"SELECT * FROM vwAssociados_Completos WHERE no_empresa = '1234'"_qs;
-    QTest::newRow("quote escaped by CHAR")
-        << u"SELECT 'O' + CHAR(39) + 'Neil'"_qs << u"SELECT velunas_plus(velunas_plus('O', CHAR(39)), 'Neil')"_qs;
+    QTest::newRow("quote escaped by CHAR") << u"SELECT 'O' + CHAR(39) + 'Neil'"_qs << u"SELECT 'O''Neil'"_qs;
     QTest::newRow("name pattern with an escaped quote")
         << u"SELECT * FROM v WHERE nome_union like '%O' + CHAR(39) + 'Neil%Silva%'"_qs
-        << u"SELECT * FROM v WHERE nome_union like velunas_plus(velunas_plus('%O', CHAR(39)), 'Neil%Silva%')"_qs;
+        << u"SELECT * FROM v WHERE nome_union like '%O''Neil%Silva%'"_qs;
+    QTest::newRow("fifteen escaped quotes make one literal")
+        << u"SELECT * FROM v WHERE nome_union like '%"_qs + QString(u"' + CHAR(39) + '"_qs).repeated(15) + u"%'"_qs
+        << u"SELECT * FROM v WHERE nome_union like '%"_qs + QString(30, u'\'') + u"%'"_qs;
+    QTest::newRow("texts after a number still add to it")
+        << u"SELECT 1 + '2' + '3'"_qs << u"SELECT velunas_plus(velunas_plus(1, '2'), '3')"_qs;
+    QTest::newRow("text bound to a product is not joined")
+        << u"SELECT 'a' + 'b' * 2"_qs << u"SELECT velunas_plus('a', 'b' * 2)"_qs;
+    QTest::newRow("CHAR of a code page is not joined")
+        << u"SELECT 'a' + CHAR(200)"_qs << u"SELECT velunas_plus('a', CHAR(200))"_qs;
+    QTest::newRow("NUL in a literal written as its bytes")
+        << u"VALUES ('a' + CHAR(39) + '"_qs + QChar(0) + u"b')"_qs << u"VALUES (CAST(X'61270062' AS TEXT))"_qs;
     QTest::newRow("multiplication binds tighter") << u"SELECT a + b * c"_qs << u"SELECT velunas_plus(a, b * c)"_qs;
     QTest::newRow("left to right with minus") << u"SELECT a - b + c"_qs << u"SELECT velunas_plus(a - b, c)"_qs;
     QTest::newRow("minus after plus") << u"SELECT a + b - c"_qs << u"SELECT velunas_plus(a, b) - c"_qs;
@@ -45,9 +55,8 @@ void tst_TsqlTranslation::translates_data()
         << u"SELECT UPPER(velunas_plus(t.nome, ' x')), velunas_plus(MAX(convite_no), 1) AS n"_qs;
     QTest::newRow("bracketed names are operands")
         << u"SELECT [no socio] + [a+b] FROM [tb]"_qs << u"SELECT velunas_plus([no socio], [a+b]) FROM [tb]"_qs;
-    QTest::newRow("CASE is one operand")
-        << u"SELECT CASE WHEN a = 1 THEN 'x' + 'y' END + 'z'"_qs
-        << u"SELECT velunas_plus(CASE WHEN a = 1 THEN velunas_plus('x', 'y') END, 'z')"_qs;
+    QTest::newRow("CASE is one operand") << u"SELECT CASE WHEN a = 1 THEN 'x' + 'y' END + 'z'"_qs
+                                         << u"SELECT velunas_plus(CASE WHEN a = 1 THEN 'xy' END, 'z')"_qs;
     QTest::newRow("plus inside a literal") << u"SELECT 'a + b', \"c+d\""_qs << u"SELECT 'a + b', \"c+d\""_qs;
     QTest::newRow("dashes inside a literal")
         << u"SELECT '--not a comment' + x"_qs << u"SELECT velunas_plus('--not a comment', x)"_qs;
