@@ -3,6 +3,7 @@
 #include "platform/RuntimeError.h"
 #include "platform/db/OdbcDiagnostics.h"
 #include "platform/db/SqlServerConnectionString.h"
+#include "platform/db/SqlTokenizer.h"
 
 #include <QDir>
 
@@ -26,6 +27,22 @@ QStringList freeTdsLibraries()
     return paths;
 }
 #endif
+
+// The driver takes the statement up to its first NUL, so a NUL the operator
+// pasted inside a literal goes as CHAR(0) and one anywhere else is dropped.
+QString withoutRawNul(const QString &statement)
+{
+    if (!statement.contains(QChar(0)))
+        return statement;
+    QString sent;
+    for (const sql::Token &token : sql::tokenize(statement)) {
+        if (token.kind == sql::TokenKind::StringLiteral)
+            sent += QString(token.text).replace(QChar(0), QStringLiteral("' + CHAR(0) + '"));
+        else
+            sent += QString(token.text).remove(QChar(0));
+    }
+    return sent;
+}
 
 SqlServerDriver platformDriver()
 {
@@ -56,7 +73,7 @@ void SqlServerProvider::open(const ConnectionProperties &properties, const QStri
 
 ResultTable SqlServerProvider::execute(const QString &statement, qint64 *recordsAffected, QList<ErrorRecord> &errors)
 {
-    return m_session.execute(statement, recordsAffected, errors);
+    return m_session.execute(withoutRawNul(statement), recordsAffected, errors);
 }
 
 } // namespace platform

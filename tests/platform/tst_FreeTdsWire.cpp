@@ -182,6 +182,14 @@ void tst_FreeTdsWire::portugueseTextSurvivesBothWays()
         "INSERT INTO tbVelunas (socio_id, base_dados, data, convite_no, no_tap, nome, empresa, email) VALUES "
         "(900,1, GETDATE(), 900,'9001','Inês O' + CHAR(39) + 'Neill Gonçalves','Açores Têxteis',null)");
     connection.Execute(insert);
+    // A NUL pasted into a box must not end the statement early on the wire.
+    const QString pasted = QStringLiteral("ana") + QChar(0) + QStringLiteral("@exemplo.pt");
+    connection.Execute(QStringLiteral("INSERT INTO tbVelunas (socio_id, base_dados, convite_no, email) VALUES "
+                                      "(901,1,901,'%1')")
+                           .arg(pasted));
+    result = connection.Execute(QStringLiteral("SELECT email FROM tbVelunas WHERE socio_id = 901"));
+    QVERIFY(!result->isEOF());
+    QCOMPARE(result->value(QStringLiteral("email")).toString(), pasted);
     result = connection.Execute(QStringLiteral("SELECT * FROM tbVelunas WHERE socio_id = 900 AND base_dados = 1"));
     QVERIFY(!result->isEOF());
     QCOMPARE(result->value(QStringLiteral("nome")).toString(), QStringLiteral("Inês O'Neill Gonçalves"));
