@@ -27,8 +27,9 @@ bool FicheiroTemConteudo(const QString &path)
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
             return false;
-        const QByteArray firstLine = file.readLine();
-        return !firstLine.isEmpty() && firstLine.front() != '\n' && firstLine.front() != '\r';
+        // The first character settles it; a first line of any length is not read.
+        char first = 0;
+        return file.getChar(&first) && first != '\n' && first != '\r';
     } catch (...) {
         return false;
     }

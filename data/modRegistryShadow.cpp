@@ -2,6 +2,7 @@
 #include "data/modDirectorios.h"
 #include "data/modRegistry.h"
 
+#include "platform/AnsiText.h"
 #include "platform/FileReplace.h"
 #include "platform/SpecialFolders.h"
 
@@ -28,24 +29,39 @@ QString shadowFolderFile(const QString &name)
            QStringLiteral("ZEFA Software") + separator + name;
 }
 
+// Any operator can write the shadow file: no more of it is read than a desk's
+// settings need, and a line far longer than a value's limit is no setting.
+constexpr qint64 MaxShadowBytes = 1024 * 1024;
+// A value's bytes twice over (accents take two bytes in UTF-8) and its key.
+constexpr qsizetype MaxSettingLine = 2 * ValueBufferSize + 1024;
+
+struct ShadowLines
+{
+    QByteArrayList lines;
+    bool whole = true; // false when the file ran past MaxShadowBytes
+};
+
 // The shadow file's lines as stored (ANSI code page), without their line
 // ends; nothing when the file cannot be read. Lines are kept as bytes so that
 // a rewrite copies the other settings' lines byte for byte.
-std::optional<QByteArrayList> readShadowLines()
+std::optional<ShadowLines> readShadowLines()
 {
     QFile file(shadowFilePath());
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    QByteArrayList lines;
-    while (!file.atEnd()) {
-        QByteArray line = file.readLine();
-        if (line.endsWith('\n'))
-            line.chop(1);
+    const QByteArray bytes = file.read(MaxShadowBytes + 1);
+    ShadowLines shadow;
+    shadow.whole = bytes.size() <= MaxShadowBytes;
+    shadow.lines = bytes.split('\n');
+    // The last line is cut short when the file ran past the limit, and is
+    // only the end of the file when that ends in a line end.
+    if (!shadow.whole || shadow.lines.constLast().isEmpty())
+        shadow.lines.removeLast();
+    for (QByteArray &line : shadow.lines) {
         if (line.endsWith('\r'))
             line.chop(1);
-        lines.append(line);
     }
-    return lines;
+    return shadow;
 }
 
 // A line belongs to the setting when it begins with "key:name=", in any case.
@@ -58,11 +74,11 @@ bool lineMatches(const QString &line, const QString &lineKey)
 // one's place in one rename, so that the shadow file is never half written.
 bool rewriteShadow(const QByteArrayList &lines)
 {
-    const QString tempPath = shadowTempPath();
-    QFile temp(tempPath);
-    if (!temp.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    QFile temp;
+    if (!platform::createNewFile(temp, shadowTempPath()))
         return false;
-    bool written = true;
+    const QString tempPath = temp.fileName();
+    bool written = platform::copyFileAccess(temp, shadowFilePath());
     for (const QByteArray &line : lines) {
         const QByteArray ended = line + "\r\n";
         written = written && temp.write(ended) == ended.size();
@@ -108,8 +124,10 @@ QString LerValorShadow(const QString &keyPath, const QString &valueName)
         const auto lines = readShadowLines();
         if (!lines)
             return QString();
-        for (const QByteArray &bytes : *lines) {
-            const QString line = QString::fromLocal8Bit(bytes);
+        for (const QByteArray &bytes : lines->lines) {
+            if (bytes.size() > MaxSettingLine)
+                continue;
+            const QString line = platform::decodeAnsiText(bytes);
             if (line.size() > lineKey.size() && lineMatches(line, lineKey))
                 return line.mid(lineKey.size() + 1);
         }
@@ -125,17 +143,18 @@ bool GravarValorShadow(const QString &keyPath, const QString &valueName, const Q
         const QString lineKey = keyPath + QLatin1Char(':') + valueName;
         const QString newLine = lineKey + QLatin1Char('=') + value;
         const auto lines = readShadowLines();
-        if (!lines)
+        // A file too large to have been read whole cannot be copied whole.
+        if (!lines || !lines->whole)
             return false;
-        for (const QByteArray &line : *lines) {
-            if (QString::fromLocal8Bit(line) == newLine)
+        for (const QByteArray &line : lines->lines) {
+            if (platform::decodeAnsiText(line) == newLine)
                 return true;
         }
 
         QByteArrayList rewritten;
         bool replaced = false;
-        for (const QByteArray &line : *lines) {
-            if (!lineMatches(QString::fromLocal8Bit(line), lineKey)) {
+        for (const QByteArray &line : lines->lines) {
+            if (!lineMatches(platform::decodeAnsiText(line), lineKey)) {
                 rewritten.append(line);
             } else if (!replaced) {
                 rewritten.append(newLine.toLocal8Bit());

@@ -1,4 +1,5 @@
 #include "platform/unix/RegistryExport.h"
+#include "platform/AnsiText.h"
 
 #include <QStringDecoder>
 #include <QStringList>
@@ -21,8 +22,9 @@ QString decodeExport(const QByteArray &bytes)
     }
     if (bytes.startsWith("\xEF\xBB\xBF"))
         return QString::fromUtf8(bytes.mid(3));
-    // Without a byte-order mark the export is in the ANSI code page, UTF-8 here.
-    return QString::fromUtf8(bytes);
+    // Without a byte-order mark the export is in the ANSI code page: UTF-8 as
+    // written here, or Windows-1252 as a Windows desk's REGEDIT4 export is.
+    return decodeAnsiText(bytes);
 }
 
 QStringList splitLines(const QString &text)

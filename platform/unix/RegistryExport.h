@@ -22,7 +22,8 @@ QString canonicalRootName(const QString &rootName);
 QString treeKeyOf(const QString &rootName, const QString &subKey);
 
 // Reads a regedit export ("REGEDIT4" or "Windows Registry Editor Version
-// 5.00", UTF-8 or UTF-16LE with a byte-order mark). Only string values are
+// 5.00", UTF-8 or UTF-16LE with a byte-order mark, or without one UTF-8 or
+// Windows-1252). Only string values are
 // kept; a line that cannot be read is skipped, and a file without the header
 // is no export at all and gives an empty tree.
 RegistryTree parseRegistryExport(const QByteArray &bytes);

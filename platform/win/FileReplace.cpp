@@ -15,6 +15,12 @@ bool flushFileToDisk(QFile &file)
     return handle != INVALID_HANDLE_VALUE && FlushFileBuffers(handle);
 }
 
+bool copyFileAccess(QFile & /*file*/, const QString & /*modelPath*/)
+{
+    // The new file takes its access from the folder the old one is in.
+    return true;
+}
+
 bool replaceFile(const QString &source, const QString &target)
 {
     const QString from = QDir::toNativeSeparators(source);

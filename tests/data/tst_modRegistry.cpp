@@ -129,6 +129,12 @@ void tst_modRegistry::readsSetting_data()
                                                << u"dtUser"_s << false << QVariant(u"João Conceição"_s);
     QTest::newRow("accents from the shadow") << desk << shadowLines({Entry + u":dtUser=Açores e Évora"_s}) << Entry
                                              << u"dtUser"_s << false << QVariant(u"Açores e Évora"_s);
+    QTest::newRow("shadow in the Windows ANSI code page")
+        << desk << QByteArray((Entry + u":dtUser="_s).toUtf8() + "Jo\xE3o \x80\r\n") << Entry << u"dtUser"_s << false
+        << QVariant(u"João €"_s);
+    QTest::newRow("shadow line far past a value's limit is no setting")
+        << desk << shadowLines({Entry + u":dtUser="_s + valueOfBytes(4 * 3500, u"x"_s)}) << Entry << u"dtUser"_s
+        << false << QVariant(u"from registry"_s);
 }
 
 void tst_modRegistry::readsSetting()

@@ -6,6 +6,11 @@
 
 #include <QTest>
 
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -23,7 +28,12 @@ private slots:
     void rewrite_data();
     void rewrite();
     void interruptedRewriteKeepsOldFile();
-    void staleTemporaryFileIsReplaced();
+    void somethingInTheTemporaryPlace_data();
+    void somethingInTheTemporaryPlace();
+#ifndef Q_OS_WIN
+    void rewriteKeepsModeAndOwner();
+#endif
+    void hugeShadowFileReadOnlyInPart();
     void accentsSurviveReadAndRewrite();
     void fileHasContent_data();
     void fileHasContent();
@@ -69,6 +79,9 @@ void tst_shadowfile::rewrite_data()
     QTest::newRow("foreign bytes in another line kept")
         << QByteArray("other:name=Concei\xe7\xe3o\r\n") << u"dtUser"_s << u"sa"_s
         << QByteArray("other:name=Concei\xe7\xe3o\r\n" + desk + ":dtUser=sa\r\n");
+    QTest::newRow("same value in the ANSI code page left as it is")
+        << QByteArray(desk + ":dtUser=Jo\xe3o\r\n") << u"dtUser"_s << u"João"_s
+        << QByteArray(desk + ":dtUser=Jo\xe3o\r\n");
 }
 
 void tst_shadowfile::rewrite()
@@ -107,16 +120,90 @@ void tst_shadowfile::interruptedRewriteKeepsOldFile()
     QCOMPARE(modRegistry::LerValorShadow(Entry, u"dtUser"_s), u"old"_s);
 }
 
-void tst_shadowfile::staleTemporaryFileIsReplaced()
+void tst_shadowfile::somethingInTheTemporaryPlace_data()
 {
+    QTest::addColumn<QString>("linkTarget"); // empty: a plain file
+    QTest::addColumn<QByteArray>("targetContent");
+
+    // Left by a rewrite that stopped before its rename, or another desk's rewrite.
+    QTest::newRow("stale or busy temporary file") << QString() << QByteArray("half a li");
+#ifndef Q_OS_WIN
+    QTest::newRow("link to another operator's file") << u"victim.txt"_s << QByteArray("victim's own");
+    QTest::newRow("link to nowhere") << u"planted.txt"_s << QByteArray();
+#endif
+}
+
+void tst_shadowfile::somethingInTheTemporaryPlace()
+{
+    QFETCH(QString, linkTarget);
+    QFETCH(QByteArray, targetContent);
+
     SettingsSandbox sandbox;
     sandbox.setShadow("a:b=c\r\n");
-    // Left by a rewrite that stopped before its rename.
-    SettingsSandbox::write(modRegistry::shadowTempPath(), "half a li");
+    const QString tempPath = modRegistry::shadowTempPath();
+    const QDir folder = QFileInfo(tempPath).dir();
+    const QString target = linkTarget.isEmpty() ? tempPath : folder.filePath(linkTarget);
+    if (!targetContent.isEmpty())
+        SettingsSandbox::write(target, targetContent);
+    if (!linkTarget.isEmpty())
+        QVERIFY(QFile::link(target, tempPath));
 
     QVERIFY(modRegistry::GravarValorShadow(Entry, u"dtUser"_s, u"sa"_s));
     QCOMPARE(sandbox.shadow(), "a:b=c\r\n" + Entry.toUtf8() + ":dtUser=sa\r\n");
-    QVERIFY(!QFile::exists(modRegistry::shadowTempPath()));
+    // What was in the way is untouched, and no temporary file of this rewrite remains.
+    QCOMPARE(QFile::exists(target), !targetContent.isEmpty());
+    QCOMPARE(SettingsSandbox::read(target), targetContent);
+    QCOMPARE(QFileInfo(tempPath).isSymLink(), !linkTarget.isEmpty());
+    QStringList present = folder.entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot);
+    present.sort();
+    QStringList wanted = QStringList{u"RegShadow.db"_s, u"RegShadow.tmp"_s};
+    if (!linkTarget.isEmpty() && !targetContent.isEmpty())
+        wanted.append(linkTarget);
+    wanted.sort();
+    QCOMPARE(present, wanted);
+}
+
+#ifndef Q_OS_WIN
+void tst_shadowfile::rewriteKeepsModeAndOwner()
+{
+    SettingsSandbox sandbox;
+    sandbox.setShadow("a:b=c\r\n");
+    const QString path = modRegistry::shadowFilePath();
+    const bool privileged = ::geteuid() == 0;
+    if (privileged)
+        QCOMPARE(::chown(QFile::encodeName(path).constData(), 4321, 4321), 0);
+    QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0644), 0);
+
+    // A writer whose own files nobody else may read.
+    const mode_t previous = ::umask(077);
+    const bool written = modRegistry::GravarValorShadow(Entry, u"dtUser"_s, u"sa"_s);
+    ::umask(previous);
+    QVERIFY(written);
+
+    struct stat after = {};
+    QCOMPARE(::stat(QFile::encodeName(path).constData(), &after), 0);
+    QCOMPARE(after.st_mode & 07777, mode_t(0644));
+    if (privileged) {
+        QCOMPARE(after.st_uid, uid_t(4321));
+        QCOMPARE(after.st_gid, gid_t(4321));
+    }
+}
+#endif
+
+void tst_shadowfile::hugeShadowFileReadOnlyInPart()
+{
+    SettingsSandbox sandbox;
+    const QByteArray first = Entry.toUtf8() + ":dtUser=sa\r\n";
+    sandbox.setShadow(first);
+    // Gigabytes without a line end, taking no room on the disk.
+    const qint64 size = qint64(3) << 30;
+    QVERIFY(QFile::resize(modRegistry::shadowFilePath(), size));
+
+    QVERIFY(modDirectorios::FicheiroTemConteudo(modRegistry::shadowFilePath()));
+    QCOMPARE(modRegistry::LerValorShadow(Entry, u"dtUser"_s), u"sa"_s);
+    // A file that cannot be read whole is not rewritten: nothing of it is lost.
+    QVERIFY(!modRegistry::GravarValorShadow(Entry, u"dtUser"_s, u"other"_s));
+    QCOMPARE(QFileInfo(modRegistry::shadowFilePath()).size(), size);
 }
 
 void tst_shadowfile::accentsSurviveReadAndRewrite()

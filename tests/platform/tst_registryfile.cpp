@@ -110,6 +110,9 @@ void tst_registryfile::readsExport_data()
     QTest::newRow("UTF-16LE with byte-order mark")
         << utf16WithBom(QString::fromUtf8(Header5 + Desk) + u"\"dtUser\"=\"Conceição\"\r\n"_s) << subKey
         << QByteArray("dtUser") << QVariant(u"Conceição"_s);
+    QTest::newRow("REGEDIT4 in the Windows ANSI code page")
+        << QByteArray("REGEDIT4\r\n\r\n" + Desk + "\"dtUser\"=\"Jo\xE3o \x80\"\r\n") << subKey << QByteArray("dtUser")
+        << QVariant(u"João €"_s);
     QTest::newRow("no header is no registry")
         << QByteArray(Desk + "\"dtUser\"=\"sa\"\r\n") << subKey << QByteArray("dtUser") << QVariant();
     QTest::newRow("escaped backslash and quote")
