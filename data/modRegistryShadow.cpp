@@ -50,6 +50,9 @@ std::optional<ShadowLines> readShadowLines()
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
     const QByteArray bytes = file.read(MaxShadowBytes + 1);
+    // A failed read is no empty file: a rewrite from it would drop every line.
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
     ShadowLines shadow;
     shadow.whole = bytes.size() <= MaxShadowBytes;
     shadow.lines = bytes.split('\n');
