@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -19,8 +20,11 @@ std::optional<std::vector<ProcessEntry>> processSnapshot();
 qint64 currentProcessId();
 
 // The platform's forced termination of another process (exit code 0 where the
-// platform lets the caller choose). False when it cannot be ended.
-bool terminateProcess(qint64 id);
+// platform lets the caller choose), ended only when the image name read again
+// through a hold on the process still satisfies `stillMatches`: an id taken
+// from an earlier snapshot may since belong to an unrelated program. False
+// when nothing was ended.
+bool terminateProcess(qint64 id, const std::function<bool(const QString &imageName)> &stillMatches);
 
 // Ends the calling process at once with exit code 0.
 [[noreturn]] void terminateCurrentProcess();

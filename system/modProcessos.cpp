@@ -43,7 +43,8 @@ bool KillProcessByName(const QString &name)
         if (entry.id == self)
             selfMatches = true;
         else
-            result = platform::terminateProcess(entry.id);
+            result = platform::terminateProcess(
+                entry.id, [&name](const QString &image) { return ImageNameMatches(image, name); });
     }
     if (selfMatches)
         platform::terminateCurrentProcess();

@@ -4,8 +4,10 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace platform {
@@ -56,9 +58,22 @@ qint64 currentProcessId()
     return static_cast<qint64>(::getpid());
 }
 
-bool terminateProcess(qint64 id)
+bool terminateProcess(qint64 id, const std::function<bool(const QString &imageName)> &stillMatches)
 {
-    return ::kill(static_cast<pid_t>(id), SIGKILL) == 0;
+    const pid_t pid = static_cast<pid_t>(id);
+    const QString pidText = QString::number(id);
+    const int handle = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+    if (handle < 0) {
+        // Kernels before 5.3 have no process handles: the name is checked just
+        // before the kill, which leaves only that short gap.
+        return errno == ENOSYS && stillMatches(imageNameOf(pidText)) && ::kill(pid, SIGKILL) == 0;
+    }
+    // The handle keeps the id from passing to another process until this one
+    // is reaped, and the signal fails if it was reaped after the name was read.
+    const bool ended =
+        stillMatches(imageNameOf(pidText)) && ::syscall(SYS_pidfd_send_signal, handle, SIGKILL, nullptr, 0) == 0;
+    ::close(handle);
+    return ended;
 }
 
 void terminateCurrentProcess()

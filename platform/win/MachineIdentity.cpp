@@ -5,8 +5,10 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <wincrypt.h>
+// The crypto header needs the base types of windows.h declared first.
 #include <windows.h>
+
+#include <wincrypt.h>
 
 namespace platform {
 

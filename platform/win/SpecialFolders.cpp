@@ -1,7 +1,8 @@
 #include "platform/SpecialFolders.h"
 
-#include <shlobj.h>
 #include <windows.h>
+
+#include <shlobj.h>
 
 namespace platform {
 

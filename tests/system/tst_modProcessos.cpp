@@ -1,6 +1,8 @@
 // Process control on real processes started under names of the test's own.
 #include "system/modProcessos.h"
 
+#include "platform/ProcessList.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -110,6 +112,33 @@ private slots:
         QVERIFY(endedByKill(target));
         QVERIFY(!backup->waitForFinished(300));
         QCOMPARE(backup->state(), QProcess::Running);
+    }
+
+    // The id of a listed match may have passed to another program by the time
+    // it is ended; the name is read again through the process handle.
+    void endsOnlyWhatStillMatches_data()
+    {
+        QTest::addColumn<QString>("running");
+        QTest::addColumn<bool>("ended");
+        QTest::newRow("still the listed program") << "velunas" << true;
+        QTest::newRow("id now held by another program") << "bystander" << false;
+    }
+
+    void endsOnlyWhatStillMatches()
+    {
+        QFETCH(QString, running);
+        QFETCH(bool, ended);
+        QProcess *process = start(m_unique + running);
+        QVERIFY(process);
+        const QString listed = m_unique + QStringLiteral("velunas");
+        QCOMPARE(platform::terminateProcess(
+                     process->processId(),
+                     [&listed](const QString &image) { return modProcessos::ImageNameMatches(image, listed); }),
+                 ended);
+        if (ended)
+            QVERIFY(endedByKill(process));
+        else
+            QVERIFY(!process->waitForFinished(300));
     }
 
     void falseWhenNothingMatches()
