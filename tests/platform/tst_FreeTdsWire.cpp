@@ -273,7 +273,6 @@ void tst_FreeTdsWire::separatorsInTheAddressAreRefused_data()
     QTest::addColumn<QString>("dataSource");
     QTest::newRow("key after the host") << "127.0.0.1;Domain=X,{port}";
     QTest::newRow("key after the port") << "127.0.0.1,{port};Domain=X";
-    QTest::newRow("braced host") << "{127.0.0.1},{port}";
 }
 
 // Quoted in the desk's string, such a Data Source would reach the driver as keys of its own.

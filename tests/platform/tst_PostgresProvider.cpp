@@ -105,10 +105,6 @@ void PostgresProviderTest::mapsConnectionString_data()
         << QStringLiteral("Provider=PostgreSQL;Driver=PostgreSQL ANSI;Host=h;Database=v;User ID=d;Password={a;b}")
         << QStringLiteral("Driver={PostgreSQL ANSI};CommLog=0;Debug=0;Server=h;Database=v;UID=d;PWD={a;b};"
                           "ConnSettings=SET standard_conforming_strings TO on;");
-    QTest::newRow("search path after the literal setting")
-        << QStringLiteral("Provider=PostgreSQL;Host=h;Search Path=mirva, public")
-        << QStringLiteral("Driver={PostgreSQL Unicode};CommLog=0;Debug=0;Server=h;ConnSettings={SET "
-                          "standard_conforming_strings TO on;SET search_path TO \"mirva\", \"public\"};");
 }
 
 void PostgresProviderTest::mapsConnectionString()
