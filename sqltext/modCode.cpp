@@ -7,6 +7,8 @@
 #include "platform/TrimSpaces.h"
 #include "system/ErrorReporting.h"
 
+#include <QRegularExpression>
+
 namespace modCode {
 
 namespace {
@@ -60,22 +62,44 @@ QString likePattern(const QString &trimmed)
     return pattern + QStringLiteral("%'");
 }
 
+// A sign, digits with at most one decimal point, an optional exponent: all a
+// number pasted unquoted may hold, whatever the locale's separators let through.
+bool isPlainNumber(const QString &written)
+{
+    static const QRegularExpression plain(
+        QStringLiteral("\\A[+-]?(?:[0-9]+\\.?[0-9]*|\\.[0-9]+)(?:[eE][+-]?[0-9]+)?\\z"));
+    return plain.match(written).hasMatch();
+}
+
+// The number read as a double and written back with a point.
+QString numberThroughDouble(const QString &text)
+{
+    QString written = platform::CStr(platform::CDbl(withLocaleSeparators(text)));
+    return written.replace(QLatin1Char(','), QLatin1Char('.'));
+}
+
 QString numberLiteral(const QVariant &value, const QString &text)
 {
     if (value.typeId() == QMetaType::Bool)
         return value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
     if (!IsLocaleNumeric(value))
         return QStringLiteral("null");
+    QString written;
     if (text.contains(QLatin1Char('-'))) {
         // Read with its signs, so that an exponent's minus stays the
         // exponent's, and as a double, so that every digit typed survives.
-        QString written = platform::CStr(platform::CDbl(withLocaleSeparators(text)));
-        return written.replace(QLatin1Char(','), QLatin1Char('.'));
+        written = numberThroughDouble(text);
+    } else {
+        written = text.trimmed();
+        if (text.contains(QLatin1Char(',')) && text.contains(QLatin1Char('.')) && !cachedThousandSeparator.isEmpty())
+            written.remove(cachedThousandSeparator);
+        written.replace(QLatin1Char(','), QLatin1Char('.'));
+        // A grouping mark other than "." or "," (an apostrophe, a space) is
+        // still in the typed text; the double's own writing has none.
+        if (!isPlainNumber(written))
+            written = numberThroughDouble(text);
     }
-    QString written = text;
-    if (text.contains(QLatin1Char(',')) && text.contains(QLatin1Char('.')) && !cachedThousandSeparator.isEmpty())
-        written.remove(cachedThousandSeparator);
-    return written.replace(QLatin1Char(','), QLatin1Char('.'));
+    return isPlainNumber(written) ? written : QStringLiteral("null");
 }
 
 QString dateLiteral(const QDateTime &date, int kind)

@@ -42,8 +42,12 @@ OdbcTarget mapPostgresConnection(const ConnectionProperties &properties, const Q
         if (!schema.isEmpty())
             quoted << QLatin1Char('"') + schema + QLatin1Char('"');
     }
+    // The desk writes a backslash in a literal as the character itself; a
+    // server set to read it as an escape would let typed text end the literal.
+    QString settings = QStringLiteral("SET standard_conforming_strings TO on");
     if (!quoted.isEmpty())
-        add("ConnSettings", QStringLiteral("SET search_path TO ") + quoted.join(QStringLiteral(", ")));
+        settings += QStringLiteral(";SET search_path TO ") + quoted.join(QStringLiteral(", "));
+    add("ConnSettings", settings);
 
     int timeout = DefaultLoginTimeoutSeconds;
     if (properties.contains(QStringLiteral("Connect Timeout"))) {

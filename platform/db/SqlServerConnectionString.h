@@ -28,7 +28,8 @@ inline constexpr int DefaultLoginTimeoutSeconds = 15;
 // "Command Timeout" each statement's timeout attribute.
 // "Persist Security Info" has no ODBC meaning and is dropped. A non-empty
 // `user` or `password` (given to Open) takes the place of the string's own.
-// Raises a RuntimeError for a value the driver cannot be given.
+// Raises a RuntimeError for a value the driver cannot be given, a "Data
+// Source" holding ";", "{", "}" or "=" among them.
 OdbcTarget mapSqlServerConnection(const ConnectionProperties &properties, const QString &user, const QString &password,
                                   const SqlServerDriver &driver);
 

@@ -208,6 +208,28 @@ private slots:
         QCOMPARE(m_boxes->calls().at(0).text,
                  QStringLiteral("Já foi entregue o convite nº 3 a este associado no dia 07-12-2026 09:05 no HALDOR."));
     }
+
+    // A server that reads a backslash in a literal as an escape still gets
+    // the typed text as one literal: nobody is found, and a name stored
+    // with backslashes comes back as typed.
+    void backslashesOnAServerWithEscapes()
+    {
+        m_database->execute(
+            QStringLiteral("ALTER DATABASE %1 SET standard_conforming_strings = off").arg(m_database->name()));
+        search(QStringLiteral("\\' OR 1=1 --"));
+        const QString foundName = box("FXNome")->text();
+        const bool deliverable = button("Command2")->isEnabled();
+        search(QStringLiteral("1001"));
+        box("FXNome")->setText(QStringLiteral("Ana \\' D\\\\Ávila? {fn x}\\"));
+        deliver();
+        const auto rows = m_database->rows(QStringLiteral("SELECT nome FROM tbVelunas"));
+        m_database->execute(
+            QStringLiteral("ALTER DATABASE %1 RESET standard_conforming_strings").arg(m_database->name()));
+        QCOMPARE(foundName, QString());
+        QVERIFY(!deliverable);
+        QVERIFY(m_reports->reports().isEmpty());
+        QCOMPARE(rows, (QList<QList<QVariant>>{{QStringLiteral("Ana \\' D\\\\Ávila? {fn x}\\")}}));
+    }
 };
 
 QTEST_MAIN(tst_deskOnPostgres)

@@ -58,6 +58,8 @@ private slots:
     void duplicateKeyArrivesAsUniqueViolation_data();
     void duplicateKeyArrivesAsUniqueViolation();
     void failedLoginArrivesWith18456();
+    void separatorsInTheAddressAreRefused_data();
+    void separatorsInTheAddressAreRefused();
     void loginTimeoutFiresAgainstASilentServer_data();
     void loginTimeoutFiresAgainstASilentServer();
 
@@ -264,6 +266,28 @@ void tst_FreeTdsWire::failedLoginArrivesWith18456()
     QCOMPARE(connection.State(), 0);
     QVERIFY(!connection.Errors().isEmpty());
     QCOMPARE(connection.Errors().first().nativeError, 18456);
+}
+
+void tst_FreeTdsWire::separatorsInTheAddressAreRefused_data()
+{
+    QTest::addColumn<QString>("dataSource");
+    QTest::newRow("key after the host") << "127.0.0.1;Domain=X,{port}";
+    QTest::newRow("key after the port") << "127.0.0.1,{port};Domain=X";
+}
+
+// Quoted in the desk's string, such a Data Source would reach the driver as keys of its own.
+void tst_FreeTdsWire::separatorsInTheAddressAreRefused()
+{
+    QFETCH(QString, dataSource);
+    dataSource.replace(QLatin1String("{port}"), QString::number(m_responder->port()));
+    const qsizetype logins = m_responder->records(QStringLiteral("login")).size();
+    Connection connection;
+    connection.setConnectionString(QStringLiteral("Provider=SQLOLEDB.1;Password=desk;User ID=velunas;"
+                                                  "Initial Catalog=Velunas;Data Source=\"%1\"")
+                                       .arg(dataSource));
+    QVERIFY_THROWS_EXCEPTION(RuntimeError, connection.Open());
+    QCOMPARE(connection.State(), 0);
+    QCOMPARE(m_responder->records(QStringLiteral("login")).size(), logins);
 }
 
 void tst_FreeTdsWire::loginTimeoutFiresAgainstASilentServer_data()

@@ -100,10 +100,11 @@ void PostgresProviderTest::mapsConnectionString_data()
         << QStringLiteral("Provider=PostgreSQL;Host=db1;Port=5433;Database=velunas;User ID=desk;"
                           "Password=p;w")
         << QStringLiteral("Driver={PostgreSQL Unicode};CommLog=0;Debug=0;Server=db1;Port=5433;Database=velunas;"
-                          "UID=desk;PWD=p;");
+                          "UID=desk;PWD=p;ConnSettings=SET standard_conforming_strings TO on;");
     QTest::newRow("other driver, braced password")
         << QStringLiteral("Provider=PostgreSQL;Driver=PostgreSQL ANSI;Host=h;Database=v;User ID=d;Password={a;b}")
-        << QStringLiteral("Driver={PostgreSQL ANSI};CommLog=0;Debug=0;Server=h;Database=v;UID=d;PWD={a;b};");
+        << QStringLiteral("Driver={PostgreSQL ANSI};CommLog=0;Debug=0;Server=h;Database=v;UID=d;PWD={a;b};"
+                          "ConnSettings=SET standard_conforming_strings TO on;");
 }
 
 void PostgresProviderTest::mapsConnectionString()

@@ -133,7 +133,7 @@ void tst_modCode::sqlLiteral_data()
     row("comma number: point read as decimal", "comma", QStringLiteral("12.5"), 2, QStringLiteral("12.5"));
     row("comma number: grouping removed", "comma", QStringLiteral("1.234,5"), 2, QStringLiteral("1234.5"));
     row("comma number: negative grouped", "comma", QStringLiteral("-1.234,5"), 2, QStringLiteral("-1234.5"));
-    row("comma number: own text untrimmed", "comma", QStringLiteral(" 12,5 "), 2, QStringLiteral(" 12.5 "));
+    row("comma number: blanks around dropped", "comma", QStringLiteral(" 12,5 "), 2, QStringLiteral("12.5"));
     row("comma number: exponent", "comma", QStringLiteral("1,5E3"), 2, QStringLiteral("1.5E3"));
     row("comma number: negative exponent stays positive", "comma", QStringLiteral("1E-5"), 2, QStringLiteral("1E-05"));
     row("comma number: small double", "comma", 1e-5, 2, QStringLiteral("1E-05"));
@@ -145,6 +145,10 @@ void tst_modCode::sqlLiteral_data()
     row("point number: grouping removed", "point", QStringLiteral("1,234.5"), 2, QStringLiteral("1234.5"));
     row("point number: negative grouped", "point", QStringLiteral("-1,234.5"), 7, QStringLiteral("-1234.5"));
     row("point number: double", "point", -12.5, 2, QStringLiteral("-12.5"));
+    row("apostrophe number: grouping removed", "apostrophe", QStringLiteral("1'234.5"), 2, QStringLiteral("1234.5"));
+    row("apostrophe number: no quote reaches the statement", "apostrophe", QStringLiteral("1'0'0"), 7,
+        QStringLiteral("100"));
+    row("apostrophe number: negative grouped", "apostrophe", QStringLiteral("-1'234"), 2, QStringLiteral("-1234"));
     const QString may31 = QStringLiteral("CONVERT(DATETIME,'2014-05-31',102)");
     row("date: empty date", "comma", at(1900, 1, 1), 1, QStringLiteral("null"));
     row("date: empty date as text", "comma", QStringLiteral("01-01-1900"), 1, QStringLiteral("null"));

@@ -6,8 +6,9 @@ namespace testsupport {
 
 // The locales test rows run under, by name: "comma" is the deployment's
 // ("," decimal, "." grouping), "point" the other way round, "plain-point"
-// a point decimal without grouping, "dot-time" the deployment's with "."
-// between hours and minutes.
+// a point decimal without grouping, "apostrophe" a point decimal grouped
+// by apostrophes, "dot-time" the deployment's with "." between hours and
+// minutes.
 class TestLocale : public platform::ScopedLocaleOverride
 {
 public:
@@ -16,13 +17,17 @@ public:
 private:
     static QString decimalOf(const QString &name)
     {
-        return name == QLatin1String("point") || name == QLatin1String("plain-point") ? QStringLiteral(".")
-                                                                                      : QStringLiteral(",");
+        return name == QLatin1String("point") || name == QLatin1String("plain-point") ||
+                       name == QLatin1String("apostrophe")
+                   ? QStringLiteral(".")
+                   : QStringLiteral(",");
     }
     static QString thousandOf(const QString &name)
     {
         if (name == QLatin1String("plain-point"))
             return QString();
+        if (name == QLatin1String("apostrophe"))
+            return QStringLiteral("'");
         return name == QLatin1String("point") ? QStringLiteral(",") : QStringLiteral(".");
     }
     static QString timeOf(const QString &name)
