@@ -1,5 +1,7 @@
 #include "platform/db/PostgresConnectionString.h"
 
+#include "platform/RuntimeError.h"
+#include "platform/db/OdbcDiagnostics.h"
 #include "platform/db/SqlServerConnectionString.h"
 
 #include <QStringList>
@@ -22,10 +24,18 @@ OdbcTarget mapPostgresConnection(const ConnectionProperties &properties, const Q
             !value.contains(QLatin1Char(';')) && !value.startsWith(QLatin1Char('{')) && value.trimmed() == value;
         text += QLatin1String(key) + QLatin1Char('=') + (plain ? value : bracedOdbcValue(value)) + QLatin1Char(';');
     };
-    // psqlODBC reads the port as a bare number, so neither it nor the host is braced.
+    // psqlODBC reads the port as a bare number, so neither it nor the host is
+    // braced: a separator in them would add a key of its own, or a host dropped
+    // would reach the driver's default server.
     for (const char *key : {"Host", "Port"}) {
         const QString value = properties.value(QLatin1String(key)).trimmed();
-        if (!value.isEmpty() && !value.contains(QLatin1Char(';')))
+        for (const QChar c : value)
+            if (c == QLatin1Char(';') || c == QLatin1Char('{') || c == QLatin1Char('}') || c == QLatin1Char('='))
+                throw RuntimeError(odbc::GenericProviderError,
+                                   QStringLiteral("The %1 of the connection string holds \"%2\", which the "
+                                                  "server's address cannot take.")
+                                       .arg(QLatin1String(key), c));
+        if (!value.isEmpty())
             text += QLatin1String(key[0] == 'H' ? "Server" : "Port") + QLatin1Char('=') + value + QLatin1Char(';');
     }
     add("Database", properties.value(QStringLiteral("Database")));

@@ -105,12 +105,22 @@ void PostgresProviderTest::mapsConnectionString_data()
         << QStringLiteral("Provider=PostgreSQL;Driver=PostgreSQL ANSI;Host=h;Database=v;User ID=d;Password={a;b}")
         << QStringLiteral("Driver={PostgreSQL ANSI};CommLog=0;Debug=0;Server=h;Database=v;UID=d;PWD={a;b};"
                           "ConnSettings=SET standard_conforming_strings TO on;");
+    QTest::newRow("key after the host refused")
+        << QStringLiteral("Provider=PostgreSQL;Host=\"db1;Server=other\"") << QString();
+    QTest::newRow("brace in the port refused")
+        << QStringLiteral("Provider=PostgreSQL;Host=db1;Port=5432}") << QString();
 }
 
 void PostgresProviderTest::mapsConnectionString()
 {
     QFETCH(QString, connectionString);
     QFETCH(QString, expected);
+    if (expected.isEmpty()) { // refused: the driver would read a key of its own there
+        QVERIFY_THROWS_EXCEPTION(
+            platform::RuntimeError,
+            mapPostgresConnection(ConnectionProperties::parse(connectionString), QString(), QString()));
+        return;
+    }
     QCOMPARE(
         mapPostgresConnection(ConnectionProperties::parse(connectionString), QString(), QString()).connectionString,
         expected);
