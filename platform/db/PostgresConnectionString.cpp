@@ -1,7 +1,5 @@
 #include "platform/db/PostgresConnectionString.h"
 
-#include "platform/RuntimeError.h"
-#include "platform/db/OdbcDiagnostics.h"
 #include "platform/db/SqlServerConnectionString.h"
 
 #include <QStringList>
@@ -29,12 +27,7 @@ OdbcTarget mapPostgresConnection(const ConnectionProperties &properties, const Q
     // would reach the driver's default server.
     for (const char *key : {"Host", "Port"}) {
         const QString value = properties.value(QLatin1String(key)).trimmed();
-        for (const QChar c : value)
-            if (c == QLatin1Char(';') || c == QLatin1Char('{') || c == QLatin1Char('}') || c == QLatin1Char('='))
-                throw RuntimeError(odbc::GenericProviderError,
-                                   QStringLiteral("The %1 of the connection string holds \"%2\", which the "
-                                                  "server's address cannot take.")
-                                       .arg(QLatin1String(key), c));
+        refuseAddressSeparators(value, QLatin1String(key));
         if (!value.isEmpty())
             text += QLatin1String(key[0] == 'H' ? "Server" : "Port") + QLatin1Char('=') + value + QLatin1Char(';');
     }

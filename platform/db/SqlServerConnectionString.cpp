@@ -47,20 +47,6 @@ bool isTrue(const QString &value)
            v == QLatin1String("1");
 }
 
-// The server's name, instance and port go into the driver string bare, since
-// FreeTDS reads no braces there: a separator in them would add a key of its own.
-void refuseSeparators(const ServerAddress &address)
-{
-    for (const QString *part : {&address.host, &address.instance, &address.port}) {
-        for (const QChar c : *part)
-            if (c == QLatin1Char(';') || c == QLatin1Char('{') || c == QLatin1Char('}') || c == QLatin1Char('='))
-                throw RuntimeError(odbc::GenericProviderError,
-                                   QStringLiteral("The Data Source of the connection string holds \"%1\", which "
-                                                  "the server's address cannot take.")
-                                       .arg(c));
-    }
-}
-
 int loginTimeout(const ConnectionProperties &properties)
 {
     for (const char *key : {"Connect Timeout", "Connection Timeout"}) {
@@ -96,7 +82,9 @@ OdbcTarget mapSqlServerConnection(const ConnectionProperties &properties, const 
                                   const SqlServerDriver &driver)
 {
     const ServerAddress address = parseDataSource(properties.value(QStringLiteral("Data Source")));
-    refuseSeparators(address);
+    // FreeTDS reads no braces in the server's name, instance and port.
+    for (const QString *part : {&address.host, &address.instance, &address.port})
+        refuseAddressSeparators(*part, QStringLiteral("Data Source"));
     const QString database = properties.value(QStringLiteral("Initial Catalog"));
     const QString login = user.isEmpty() ? properties.value(QStringLiteral("User ID")) : user;
     const QString secret = password.isEmpty() ? properties.value(QStringLiteral("Password")) : password;
@@ -159,6 +147,16 @@ QString chooseFreeTdsDriver(const QStringList &installed, const QStringList &lib
         if (QFileInfo::exists(path))
             return path;
     return QString();
+}
+
+void refuseAddressSeparators(const QString &part, const QString &key)
+{
+    for (const QChar c : part)
+        if (c == QLatin1Char(';') || c == QLatin1Char('{') || c == QLatin1Char('}') || c == QLatin1Char('='))
+            throw RuntimeError(odbc::GenericProviderError,
+                               QStringLiteral("The %1 of the connection string holds \"%2\", which the server's "
+                                              "address cannot take.")
+                                   .arg(key, c));
 }
 
 } // namespace platform

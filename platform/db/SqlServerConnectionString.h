@@ -49,4 +49,8 @@ enum class BraceStyle { Doubled, FreeTds };
 // RuntimeError for a value the driver cannot be given (FreeTDS and "};").
 QString bracedOdbcValue(const QString &value, BraceStyle style = BraceStyle::Doubled);
 
+// A server's address goes into a driver string bare: raises a RuntimeError
+// naming `key` when `part` holds ";", "{", "}" or "=", which would add a key of its own.
+void refuseAddressSeparators(const QString &part, const QString &key);
+
 } // namespace platform

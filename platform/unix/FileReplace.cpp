@@ -22,8 +22,8 @@ bool copyFileAccess(QFile &file, const QString &modelPath)
     const int handle = file.handle();
     // Only a privileged writer may give the file away; others keep at least
     // the group where they belong to it, and neither refusal stops the write.
-    if (::fchown(handle, model.st_uid, model.st_gid) != 0 && ::fchown(handle, uid_t(-1), model.st_gid) != 0) {
-    }
+    if (::fchown(handle, model.st_uid, model.st_gid) != 0)
+        (void)::fchown(handle, uid_t(-1), model.st_gid);
     return ::fchmod(handle, model.st_mode & 0777) == 0;
 }
 

@@ -75,11 +75,7 @@ private slots:
         QFETCH(bool, searchFinds);
         DeskFixture desk;
         const QString database = desk.dir.filePath(QStringLiteral("server.db"));
-        sqlite3 *db = nullptr;
-        QCOMPARE(sqlite3_open(database.toUtf8().constData(), &db), SQLITE_OK);
-        const int rc = sqlite3_exec(db, ServerTables, nullptr, nullptr, nullptr);
-        sqlite3_close(db);
-        QCOMPARE(rc, SQLITE_OK);
+        QVERIFY(TdsResponder::createDatabase(database, ServerTables));
         TdsResponder responder(QFINDTESTDATA("helpers/tds_responder.py"), database,
                                desk.dir.filePath(QStringLiteral("server.log")),
                                {QStringLiteral("--stall-on"), stallOn});

@@ -12,6 +12,8 @@
 #include <QStringList>
 #include <QtTest>
 
+#include <sqlite3.h>
+
 class TdsResponder
 {
 public:
@@ -37,6 +39,16 @@ public:
     }
 
     int port() const { return m_port; }
+
+    // Makes the SQLite file the responder runs its batches on; false on failure.
+    static bool createDatabase(const QString &path, const char *script)
+    {
+        sqlite3 *db = nullptr;
+        const bool opened = sqlite3_open(path.toUtf8().constData(), &db) == SQLITE_OK;
+        const bool made = opened && sqlite3_exec(db, script, nullptr, nullptr, nullptr) == SQLITE_OK;
+        sqlite3_close(db);
+        return made;
+    }
 
     // Every record of one kind ("login", "batch") logged so far, in order.
     QList<QJsonObject> records(const QString &event) const

@@ -10,8 +10,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <sqlite3.h>
-
 using platform::Connection;
 using platform::RuntimeError;
 
@@ -78,13 +76,7 @@ void tst_FreeTdsWire::initTestCase()
     m_script = QFINDTESTDATA("helpers/tds_responder.py");
     QVERIFY(!m_script.isEmpty());
     m_database = m_folder.filePath(QStringLiteral("tds.db"));
-    sqlite3 *db = nullptr;
-    QCOMPARE(sqlite3_open(m_database.toUtf8().constData(), &db), SQLITE_OK);
-    char *message = nullptr;
-    const int rc = sqlite3_exec(db, DatabaseScript, nullptr, nullptr, &message);
-    sqlite3_free(message);
-    sqlite3_close(db);
-    QCOMPARE(rc, SQLITE_OK);
+    QVERIFY(TdsResponder::createDatabase(m_database, DatabaseScript));
     m_responder = std::make_unique<TdsResponder>(m_script, m_database, m_folder.filePath(QStringLiteral("tds.log")),
                                                  QStringList{QStringLiteral("--password"), QStringLiteral("desk")});
     QVERIFY(m_responder->port() > 0);
