@@ -5,13 +5,14 @@
 namespace platform {
 
 // Enciphers a secret so that only this computer can read it back: an
-// authenticated secret box under a key derived from the machine's identity.
-// The text is "v1:" and the base64 of nonce and box. Empty when the machine
-// has no identity.
+// authenticated secret box under the desk's key (platform/DeskKey.h). The
+// text is "v2:" and the base64 of nonce and box. Empty when the key cannot
+// be had.
 QString sealForMachine(const QString &plain);
 
 // The plain text of a sealed value; empty for a value sealed elsewhere,
-// altered, or never sealed.
+// altered, never sealed, or whose key cannot be had. Values of the earlier
+// "v1:" form, keyed by the machine's identity, still open where it is.
 QString openForMachine(const QString &sealed);
 
 } // namespace platform

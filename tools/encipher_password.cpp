@@ -1,7 +1,9 @@
 // Enciphers a database password into the text stored as the dtPassword
-// setting; only the computer that enciphered it can read it back.
+// setting, under the desk's key (made here when run as root and none exists).
 // Usage: encipher_password <password>     (or the password on standard input)
+//        encipher_password --create-key   (the install step: only the key)
 
+#include "platform/DeskKey.h"
 #include "platform/MachineCipher.h"
 
 #include <QCoreApplication>
@@ -13,15 +15,26 @@ int main(int argc, char **argv)
     const QStringList arguments = application.arguments();
     QTextStream out(stdout);
     QTextStream err(stderr);
+    const bool keyOnly = arguments.size() == 2 && arguments.at(1) == QLatin1String("--create-key");
     if (arguments.size() > 2) {
-        err << "usage: encipher_password <password>   (or the password on standard input)\n";
+        err << "usage: encipher_password <password>   (or the password on standard input)\n"
+               "       encipher_password --create-key\n";
         return 2;
+    }
+    const platform::DeskKey key = platform::createDeskKey();
+    if (!key.problem.isEmpty())
+        err << "encipher_password: " << key.problem << "\n";
+    if (key.bytes.isEmpty())
+        return 1;
+    if (keyOnly) {
+        out << platform::deskKeyPath() << "\n";
+        return 0;
     }
     // Standard input keeps the password out of the shell's history.
     const QString password = arguments.size() == 2 ? arguments.at(1) : QTextStream(stdin).readLine();
     const QString sealed = platform::sealForMachine(password);
     if (sealed.isEmpty()) {
-        err << "encipher_password: this computer has no machine identity to bind the password to\n";
+        err << "encipher_password: the key " << platform::deskKeyPath() << " could not be used\n";
         return 1;
     }
     out << sealed << "\n";

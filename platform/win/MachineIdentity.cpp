@@ -1,5 +1,5 @@
+#include "platform/DeskKey.h"
 #include "platform/MachineIdentityOverride.h"
-#include "platform/SpecialFolders.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,11 +13,6 @@
 namespace platform {
 
 namespace {
-
-QString secretPath()
-{
-    return specialFolderPath(Csidl::CommonAppData) + QStringLiteral("/Quorvane/Velunas/machine.key");
-}
 
 QByteArray unprotect(const QByteArray &sealed)
 {
@@ -64,7 +59,7 @@ QByteArray machineIdentity()
 {
     if (const auto &identity = machineIdentityOverride())
         return *identity;
-    const QString path = secretPath();
+    const QString path = deskKeyPath();
     QFile file(path);
     if (file.open(QIODevice::ReadOnly))
         return unprotect(file.readAll());

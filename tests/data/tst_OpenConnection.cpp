@@ -3,7 +3,6 @@
 #include "data/DemoDatabase.h"
 #include "data/modTestConnection.h"
 #include "platform/MachineCipher.h"
-#include "platform/MachineIdentity.h"
 #include "platform/Registry.h"
 #include "platform/SpecialFolders.h"
 #include "tests/support/ObservedProvider.h"
@@ -21,7 +20,7 @@ namespace {
 const QString Entry = QStringLiteral("Balcao");
 const QString KeyPath = QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Quorvane\\Balcao");
 // The desk's computer in these tests, whatever identity files the host has.
-const QByteArray DeskComputer = QByteArrayLiteral("balcao-1");
+const QByteArray DeskKey(32, '1');
 
 } // namespace
 
@@ -70,9 +69,9 @@ void tst_OpenConnection::init()
     QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("ZEFA Software")));
     demo::createSchemaOnly(m_dir->path());
     m_database = demo::demoFiles(m_dir->path()).haldor;
-    platform::overrideMachineIdentity(DeskComputer);
+    testsupport::useDeskKey(m_dir->path(), DeskKey);
     m_sealedPassword = platform::sealForMachine(QStringLiteral("s3gredo"));
-    QVERIFY(m_sealedPassword.startsWith(u"v1:"_qs));
+    QVERIFY(m_sealedPassword.startsWith(u"v2:"_qs));
     m_opened.clear();
     platform::registerProvider(QStringLiteral("SQLOLEDB.1"), [this] {
         // The server provider of a built string, keeping what it was opened with.
@@ -86,7 +85,7 @@ void tst_OpenConnection::cleanup()
     platform::registerProvider(QStringLiteral("SQLOLEDB.1"), {});
     platform::overrideCommonAppData(QString());
     platform::setRegistryFile(QString());
-    platform::restoreMachineIdentity();
+    qunsetenv("VELUNAS_KEY_FILE");
     m_boxes.reset();
 }
 
@@ -161,9 +160,9 @@ void tst_OpenConnection::passwordThatDoesNotDecipherIsEmpty_data()
 {
     QTest::addColumn<bool>("enciphered");
     QTest::addColumn<QByteArray>("reader");
-    QTest::newRow("stored in plain") << false << DeskComputer;
-    QTest::newRow("enciphered on another computer") << true << QByteArrayLiteral("balcao-2");
-    QTest::newRow("computer without identity") << true << QByteArray();
+    QTest::newRow("stored in plain") << false << DeskKey;
+    QTest::newRow("enciphered on another computer") << true << QByteArray(32, '2');
+    QTest::newRow("computer without key") << true << QByteArray();
 }
 
 void tst_OpenConnection::passwordThatDoesNotDecipherIsEmpty()
@@ -172,7 +171,8 @@ void tst_OpenConnection::passwordThatDoesNotDecipherIsEmpty()
     QFETCH(QByteArray, reader);
     if (!enciphered)
         m_sealedPassword = QStringLiteral("s3gredo");
-    platform::overrideMachineIdentity(reader);
+    QTemporaryDir other;
+    testsupport::useDeskKey(other.path(), reader);
     writeShadow({u"dtSecurityInfo"_qs, u"dtUser"_qs, u"dtPassword"_qs, u"dtInitialCatalog"_qs, u"dtDataSource"_qs});
     Connection connection;
     QString entry = Entry;

@@ -1,24 +1,30 @@
+#include "platform/DeskKey.h"
 #include "platform/MachineCipher.h"
 #include "platform/MachineIdentity.h"
+#include "tests/support/TestSupport.h"
 
+#include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
-// The tests' own computer, so that no case rests on the host's identity files.
-const QByteArray TestComputer = QByteArrayLiteral("computador-a");
+// Written by the earlier cipher on a computer whose identity is "computador-a".
+const QString EarlierValue = u"v1:tiTsWJHj2mKJafgbsN42U3imlg8uN3kZrokRmR8+MJ+wDJxQDcrZBaGgP+Cxx3/yOKFSYO7jzBA="_qs;
 
 } // namespace
 
-// The dtPassword cipher: readable back on the machine that wrote it only.
+// The dtPassword cipher: readable back on the computer that wrote it only.
 class tst_MachineCipher : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { platform::overrideMachineIdentity(TestComputer); }
-    void cleanup() { platform::overrideMachineIdentity(TestComputer); }
+    void init();
     void cleanupTestCase() { platform::restoreMachineIdentity(); }
     void roundTrip_data();
     void roundTrip();
@@ -26,8 +32,21 @@ private slots:
     void unreadableValuesGiveEmptyText();
     void otherComputersCannotRead_data();
     void otherComputersCannotRead();
-    void toolOutputDeciphers();
+    void earlierValuesOpenByIdentity_data();
+    void earlierValuesOpenByIdentity();
+    void toolEnciphersOrSaysWhy_data();
+    void toolEnciphersOrSaysWhy();
+
+private:
+    QTemporaryDir m_dir;
 };
+
+void tst_MachineCipher::init()
+{
+    // The tests' own computer, so that no case rests on the host's key or identity.
+    testsupport::useDeskKey(m_dir.path(), QByteArray(32, 'a'));
+    platform::overrideMachineIdentity(QByteArrayLiteral("computador-a"));
+}
 
 void tst_MachineCipher::roundTrip_data()
 {
@@ -41,7 +60,7 @@ void tst_MachineCipher::roundTrip()
 {
     QFETCH(QString, password);
     const QString sealed = platform::sealForMachine(password);
-    QVERIFY(sealed.startsWith(u"v1:"_qs));
+    QVERIFY(sealed.startsWith(u"v2:"_qs));
     QVERIFY(!password.isEmpty() ? !sealed.contains(password) : true);
     QCOMPARE(platform::openForMachine(sealed), password);
     QVERIFY(platform::sealForMachine(password) != sealed); // a fresh nonce every time
@@ -51,14 +70,14 @@ void tst_MachineCipher::unreadableValuesGiveEmptyText_data()
 {
     QTest::addColumn<QString>("value");
     const QString sealed = platform::sealForMachine(u"segredo"_qs);
-    QVERIFY(sealed.startsWith(u"v1:"_qs));
     QString flipped = sealed;
     const qsizetype middle = flipped.size() / 2;
     flipped[middle] = flipped.at(middle) == QLatin1Char('A') ? QLatin1Char('B') : QLatin1Char('A');
     QTest::newRow("one character altered") << flipped;
     QTest::newRow("cut short") << sealed.left(sealed.size() - 4);
+    QTest::newRow("box of the other form") << u"v1:"_qs + sealed.mid(3);
     QTest::newRow("never enciphered") << u"segredo"_qs;
-    QTest::newRow("not base64") << u"v1:***"_qs;
+    QTest::newRow("not base64") << u"v2:***"_qs;
     QTest::newRow("too short for a box") << u"v1:AAAA"_qs;
     QTest::newRow("empty") << QString();
 }
@@ -71,43 +90,89 @@ void tst_MachineCipher::unreadableValuesGiveEmptyText()
 
 void tst_MachineCipher::otherComputersCannotRead_data()
 {
-    QTest::addColumn<QByteArray>("reader");
-    QTest::newRow("another computer") << QByteArrayLiteral("computador-b");
-    QTest::newRow("computer without identity") << QByteArray();
+    QTest::addColumn<QString>("reader");
+    QTest::newRow("another computer's key") << u"outra"_qs;
+    QTest::newRow("no key") << u"nenhuma"_qs;
+    QTest::newRow("key cut short") << u"curta"_qs;
+    QTest::newRow("folder in the key's place") << u"pasta"_qs;
+    QTest::newRow("pipe in the key's place") << u"tubo"_qs;
 }
 
 void tst_MachineCipher::otherComputersCannotRead()
 {
-    QFETCH(QByteArray, reader);
+    QFETCH(QString, reader);
     const QString sealed = platform::sealForMachine(u"segredo"_qs);
     QCOMPARE(platform::openForMachine(sealed), u"segredo"_qs);
-    platform::overrideMachineIdentity(reader);
+    QTemporaryDir other;
+    const QString path = other.filePath(reader);
+    if (reader == u"outra"_qs)
+        testsupport::useDeskKey(other.path(), QByteArray(32, 'b'));
+    else if (reader == u"curta"_qs)
+        testsupport::useDeskKey(other.path(), QByteArray(31, 'a'));
+    else if (reader == u"pasta"_qs)
+        QVERIFY(QDir(other.path()).mkpath(reader));
+    else if (reader == u"tubo"_qs)
+        QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0 || errno == EEXIST);
+    if (reader != u"outra"_qs && reader != u"curta"_qs)
+        qputenv("VELUNAS_KEY_FILE", QFile::encodeName(path));
     QCOMPARE(platform::openForMachine(sealed), QString());
-    // Nor does a computer without identity seal anything.
-    QCOMPARE(platform::sealForMachine(u"segredo"_qs).isEmpty(), reader.isEmpty());
+    // Nor does a computer without a usable key seal anything.
+    QCOMPARE(platform::sealForMachine(u"segredo"_qs).isEmpty(), reader != u"outra"_qs);
 }
 
-// The tool runs on this computer's own identity, so what it must do depends
-// on whether this computer has one.
-void tst_MachineCipher::toolOutputDeciphers()
+void tst_MachineCipher::earlierValuesOpenByIdentity_data()
 {
-    platform::restoreMachineIdentity();
-    const bool identified = !platform::machineIdentity().isEmpty();
+    QTest::addColumn<QByteArray>("identity");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("the computer that wrote it") << QByteArrayLiteral("computador-a") << u"Pão;de=Açúcar"_qs;
+    QTest::newRow("another computer") << QByteArrayLiteral("computador-b") << QString();
+    QTest::newRow("computer without identity") << QByteArray() << QString();
+}
+
+void tst_MachineCipher::earlierValuesOpenByIdentity()
+{
+    QFETCH(QByteArray, identity);
+    QFETCH(QString, expected);
+    platform::overrideMachineIdentity(identity);
+    QCOMPARE(platform::openForMachine(EarlierValue), expected);
+}
+
+void tst_MachineCipher::toolEnciphersOrSaysWhy_data()
+{
+    QTest::addColumn<QString>("keyPath");
+    QTest::newRow("key present") << u"dtpassword.key"_qs;
+    QTest::newRow("no key yet") << u"nova/dtpassword.key"_qs;
+    QTest::newRow("no key and no place for one") << u"dtpassword.key/chave"_qs;
+}
+
+// Run as root the tool makes a missing key; run by anyone else it says why.
+void tst_MachineCipher::toolEnciphersOrSaysWhy()
+{
+    QFETCH(QString, keyPath);
+    const QString path = m_dir.filePath(keyPath);
+    qputenv("VELUNAS_KEY_FILE", QFile::encodeName(path));
+    const QByteArray before = platform::readDeskKey().bytes;
+    const bool canMake = !before.isEmpty() || (::geteuid() == 0 && !keyPath.contains(u"/chave"_qs));
     QProcess tool;
     tool.start(QCoreApplication::applicationDirPath() + QStringLiteral("/encipher_password"), {});
     QVERIFY(tool.waitForStarted());
     tool.write("Palavra-passe Çà\n");
     tool.closeWriteChannel();
     QVERIFY(tool.waitForFinished(60000));
-    QCOMPARE(tool.exitStatus(), QProcess::NormalExit);
     const QString sealed = QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
-    if (identified) {
+    const QByteArray why = tool.readAllStandardError();
+    if (canMake) {
         QCOMPARE(tool.exitCode(), 0);
         QCOMPARE(platform::openForMachine(sealed), u"Palavra-passe Çà"_qs);
+        const QByteArray after = platform::readDeskKey().bytes;
+        QVERIFY(before.isEmpty() || after == before);
+        struct stat made = {};
+        QVERIFY(::stat(QFile::encodeName(path).constData(), &made) == 0);
+        QVERIFY(before.isEmpty() ? (made.st_mode & 0007) == 0 : true); // never readable by every account
     } else {
         QVERIFY(tool.exitCode() != 0);
         QCOMPARE(sealed, QString());
-        QVERIFY(tool.readAllStandardError().contains("no machine identity"));
+        QVERIFY2(why.contains(QFile::encodeName(path)), why.constData());
     }
 }
 

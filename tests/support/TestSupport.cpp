@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QTimer>
 
 namespace testsupport {
@@ -79,6 +80,17 @@ QString binaryDir()
 {
     const QString fromEnvironment = qEnvironmentVariable("VELUNAS_BIN_DIR");
     return fromEnvironment.isEmpty() ? QCoreApplication::applicationDirPath() : fromEnvironment;
+}
+
+void useDeskKey(const QString &folder, const QByteArray &bytes)
+{
+    const QString path = folder + (bytes.isEmpty() ? QStringLiteral("/sem-chave") : QStringLiteral("/dtpassword.key"));
+    if (!bytes.isEmpty()) {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+            qFatal("cannot write the test key %s", qPrintable(path));
+    }
+    qputenv("VELUNAS_KEY_FILE", QFile::encodeName(path));
 }
 
 } // namespace testsupport

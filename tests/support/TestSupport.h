@@ -45,4 +45,8 @@ void whenModal(std::function<void(QWidget *)> action);
 // A folder of programs the tests start (test helpers, the desk itself).
 QString binaryDir();
 
+// Gives this process (and the programs it starts) a desk key of these bytes
+// in folder, or, when bytes is empty, a key path with nothing there.
+void useDeskKey(const QString &folder, const QByteArray &bytes);
+
 } // namespace testsupport
