@@ -1,5 +1,6 @@
 #include "data/modDirectorios.h"
 
+#include "platform/RegularFile.h"
 #include "platform/SpecialFolders.h"
 #include "platform/TrimSpaces.h"
 
@@ -24,8 +25,8 @@ QString ObterPastaEspecial(int folderNumber)
 bool FicheiroTemConteudo(const QString &path)
 {
     try {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
+        QFile file;
+        if (!platform::openRegularFile(file, path))
             return false;
         // The first character settles it; a first line of any length is not read.
         char first = 0;

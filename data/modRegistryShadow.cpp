@@ -4,6 +4,7 @@
 
 #include "platform/AnsiText.h"
 #include "platform/FileReplace.h"
+#include "platform/RegularFile.h"
 #include "platform/SpecialFolders.h"
 
 #include <QByteArrayList>
@@ -46,8 +47,8 @@ struct ShadowLines
 // a rewrite copies the other settings' lines byte for byte.
 std::optional<ShadowLines> readShadowLines()
 {
-    QFile file(shadowFilePath());
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!platform::openRegularFile(file, shadowFilePath()))
         return std::nullopt;
     const QByteArray bytes = file.read(MaxShadowBytes + 1);
     // A failed read is no empty file: a rewrite from it would drop every line.

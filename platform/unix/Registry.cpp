@@ -1,5 +1,7 @@
 #include "platform/Registry.h"
 
+#include "platform/RegularFile.h"
+
 #include "platform/unix/RegistryExport.h"
 
 #include <QFile>
@@ -55,13 +57,19 @@ QString rootNameOf(qint32 root)
     }
 }
 
-// A missing or unreadable file is an empty registry.
+// Far more than any site's settings; a file past it is no export of them.
+constexpr qint64 MaxRegistryBytes = 16 * 1024 * 1024;
+
+// A missing, unreadable or oversized file is an empty registry.
 registryexport::RegistryTree readMachineRegistry()
 {
-    QFile file(registryFile());
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!openRegularFile(file, registryFile()))
         return {};
-    return registryexport::parseRegistryExport(file.readAll());
+    const QByteArray bytes = file.read(MaxRegistryBytes + 1);
+    if (bytes.size() > MaxRegistryBytes || file.error() != QFileDevice::NoError)
+        return {};
+    return registryexport::parseRegistryExport(bytes);
 }
 
 } // namespace

@@ -34,6 +34,7 @@ private slots:
     void rewriteKeepsModeAndOwner();
 #endif
     void hugeShadowFileReadOnlyInPart();
+    void pipesInTheSettingsPlaces();
     void accentsSurviveReadAndRewrite();
     void fileHasContent_data();
     void fileHasContent();
@@ -195,6 +196,22 @@ void tst_shadowfile::hugeShadowFileReadOnlyInPart()
     // A file that cannot be read whole is not rewritten: nothing of it is lost.
     QVERIFY(!modRegistry::GravarValorShadow(Entry, u"dtUser"_s, u"other"_s));
     QCOMPARE(QFileInfo(modRegistry::shadowFilePath()).size(), size);
+}
+
+// Any operator can put a pipe where the shadow file was: reading it would wait
+// for a writer that never comes, so it is no settings file at all.
+void tst_shadowfile::pipesInTheSettingsPlaces()
+{
+#ifdef Q_OS_WIN
+    QSKIP("no pipes in the file system");
+#else
+    SettingsSandbox sandbox;
+    for (const QString &path : {modRegistry::shadowFilePath(), platform::registryFile()})
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0666), 0);
+    QVERIFY(!modDirectorios::FicheiroTemConteudo(modRegistry::shadowFilePath()));
+    QCOMPARE(modRegistry::ObterValorString(Entry, u"dtUser"_s, u"padrão"_s).toString(), u"padrão"_s);
+    QVERIFY(!modRegistry::GravarValorShadow(Entry, u"dtUser"_s, u"sa"_s));
+#endif
 }
 
 void tst_shadowfile::accentsSurviveReadAndRewrite()
