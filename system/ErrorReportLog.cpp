@@ -3,6 +3,7 @@
 #include "system/ErrorReporting.h"
 
 #include "platform/LateBound.h"
+#include "platform/RegularFile.h"
 #include "platform/RuntimeError.h"
 #include "platform/SpecialFolders.h"
 
@@ -34,8 +35,8 @@ public:
         std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr);
         std::fflush(stderr);
         QDir().mkpath(QFileInfo(m_path).absolutePath());
-        QFile file(m_path);
-        if (file.open(QIODevice::WriteOnly | QIODevice::Append))
+        QFile file;
+        if (platform::appendToRegularFile(file, m_path))
             file.write(line);
         return QVariant();
     }

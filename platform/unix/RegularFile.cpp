@@ -6,19 +6,33 @@
 
 namespace platform {
 
-bool openRegularFile(QFile &file, const QString &path)
+namespace {
+
+// Not blocking, so that opening a pipe returns at once and can be refused.
+bool openPlain(QFile &file, const QString &path, int flags, QIODevice::OpenMode mode)
 {
-    // Not blocking, so that opening a pipe returns at once and can be refused.
-    const int handle = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int handle = ::open(QFile::encodeName(path).constData(), flags | O_CLOEXEC | O_NONBLOCK, 0666);
     if (handle < 0)
         return false;
     struct stat status = {};
     if (::fstat(handle, &status) != 0 || !S_ISREG(status.st_mode) ||
-        !file.open(handle, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        !file.open(handle, mode, QFileDevice::AutoCloseHandle)) {
         ::close(handle);
         return false;
     }
     return true;
+}
+
+} // namespace
+
+bool openRegularFile(QFile &file, const QString &path)
+{
+    return openPlain(file, path, O_RDONLY, QIODevice::ReadOnly);
+}
+
+bool appendToRegularFile(QFile &file, const QString &path)
+{
+    return openPlain(file, path, O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW, QIODevice::WriteOnly | QIODevice::Append);
 }
 
 } // namespace platform

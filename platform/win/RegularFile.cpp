@@ -10,4 +10,12 @@ bool openRegularFile(QFile &file, const QString &path)
     return QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly);
 }
 
+bool appendToRegularFile(QFile &file, const QString &path)
+{
+    file.setFileName(path);
+    const QFileInfo info(path);
+    return (!info.exists() || (info.isFile() && !info.isSymLink())) &&
+           file.open(QIODevice::WriteOnly | QIODevice::Append);
+}
+
 } // namespace platform

@@ -9,6 +9,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
+
 using platform::RuntimeError;
 
 class tst_ErrorReporting : public QObject
@@ -105,6 +109,40 @@ private slots:
             QStringLiteral(" | Orvel Software | Velunas | frmMain | Command2_Click | Falha na ligação ao servidor")));
         QVERIFY(lines.at(1).endsWith(QStringLiteral("| Out of memory")));
     }
+
+#ifndef Q_OS_WIN
+    // Anyone who may write the log's folder can plant these in the log's place.
+    void plantedLogIsLeftAlone_data()
+    {
+        QTest::addColumn<bool>("pipe");
+        QTest::newRow("pipe without reader") << true;
+        QTest::newRow("link to another account's file") << false;
+    }
+
+    void plantedLogIsLeftAlone()
+    {
+        QFETCH(bool, pipe);
+        QTemporaryDir dir;
+        const QString log = dir.filePath(QStringLiteral("errors.log"));
+        const QString victim = dir.filePath(QStringLiteral(".profile"));
+        if (pipe) {
+            QCOMPARE(::mkfifo(QFile::encodeName(log).constData(), 0666), 0);
+        } else {
+            QFile file(victim);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("own\n") == 4);
+            file.close();
+            QVERIFY(QFile::link(victim, log));
+        }
+        errorreporting::registerLogComponent(log);
+        errorreporting::ReportWindowError(RuntimeError(5, QStringLiteral("echo pwned")), {});
+        platform::registerProgId(QLatin1String(errorreporting::ProgId), {});
+        if (!pipe) {
+            QFile file(victim);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll(), QByteArray("own\n"));
+        }
+    }
+#endif
 };
 
 QTEST_GUILESS_MAIN(tst_ErrorReporting)
