@@ -31,7 +31,16 @@ configure_file(${PROJECT_SOURCE_DIR}/packaging/changelog.in ${PROJECT_BINARY_DIR
 add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/packaging/changelog.gz
     COMMAND gzip -9 -n -f -k ${PROJECT_BINARY_DIR}/packaging/changelog
     DEPENDS ${PROJECT_BINARY_DIR}/packaging/changelog)
-add_custom_target(velunas_changelog ALL DEPENDS ${PROJECT_BINARY_DIR}/packaging/changelog.gz)
+set(manual_pages "")
+foreach(page velunas velunas-import-members velunas-encipher-password)
+    set(manual_page ${PROJECT_BINARY_DIR}/packaging/${page}.1.gz)
+    add_custom_command(OUTPUT ${manual_page}
+        COMMAND gzip -9 -n -c ${PROJECT_SOURCE_DIR}/packaging/man/${page}.1 > ${manual_page}
+        DEPENDS ${PROJECT_SOURCE_DIR}/packaging/man/${page}.1)
+    list(APPEND manual_pages ${manual_page})
+endforeach()
+install(FILES ${manual_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+add_custom_target(velunas_documents ALL DEPENDS ${PROJECT_BINARY_DIR}/packaging/changelog.gz ${manual_pages})
 install(FILES ${PROJECT_BINARY_DIR}/packaging/changelog.gz ${PROJECT_SOURCE_DIR}/packaging/copyright
               ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${doc_dir})
 install(FILES ${PROJECT_SOURCE_DIR}/schema/README.md ${PROJECT_SOURCE_DIR}/schema/sqlite-members.sql
