@@ -34,6 +34,12 @@ cmake --build "$test_build" -j 2 --target desk_worker
 deb=$(ls -t "$package_build"/velunas_*_*.deb | head -n 1)
 [[ -f $deb ]] || fail "no package in $package_build"
 
+step "lintian"
+lint_status=0
+lint=$(lintian --fail-on error,warning "$deb" 2>&1) || lint_status=$?
+grep -v "running with root privileges" <<<"$lint" || true
+[[ $lint_status == 0 ]] || fail "lintian found errors or warnings"
+
 if [[ ! -d $base ]]; then
     step "Making the minimal Debian 12 once, in $base"
     mkdir -p "$cache"
@@ -169,5 +175,15 @@ install_package --reinstall
 [[ $(sqlite3 "$root$data/haldor.db" "SELECT count(*) FROM tbVelunas; SELECT count(*) FROM tbAssociados NOT INDEXED") == $'1\n3' ]] ||
     fail "the upgrade lost deliveries or members"
 expect_stat $data/haldor.db "664 root:velunas"
+
+step "Removal keeps the data and settings; purging removes them"
+in_root env DEBIAN_FRONTEND=noninteractive apt-get remove -y -q velunas >/dev/null 2>&1 || fail "apt-get remove"
+for kept in $data/haldor.db /etc/velunas/registry.reg /etc/velunas/dtpassword.key "/var/lib/ZEFA Software/RegShadow.db"; do
+    [[ -e $root$kept ]] || fail "removal deleted $kept"
+done
+in_root env DEBIAN_FRONTEND=noninteractive apt-get purge -y -q velunas >/dev/null 2>&1 || fail "apt-get purge"
+for gone in /var/lib/Velunas /etc/velunas "/var/lib/ZEFA Software"; do
+    [[ ! -e $root$gone ]] || fail "purging left $gone"
+done
 
 step "Package test passed"
