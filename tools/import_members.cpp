@@ -72,6 +72,6 @@ int main(int argc, char **argv)
         return 1;
     }
     out << "Loaded " << outcome.rowsLoaded << " members into " << target << "; " << outcome.rejected.size()
-        << " lines rejected\n";
+        << (outcome.rejected.size() == 1 ? " line" : " lines") << " rejected\n";
     return 0;
 }
