@@ -2,7 +2,7 @@
 BUILD := build
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build run test demo screenshot asan benchmark format clean
+.PHONY: deps configure build run test demo screenshot asan benchmark format clean package package-test
 
 deps:
 	@scripts/install-deps.sh
@@ -38,8 +38,17 @@ asan: deps
 	cmake --build build-asan -j $(JOBS)
 	@scripts/run-tests.sh build-asan
 
+# The Debian package (build-package/velunas_<version>_<arch>.deb), and its
+# proof on a fresh minimal Debian 12 (as root).
+package: deps
+	@test -f build-package/build.ninja || cmake --preset package
+	cmake --build build-package -j $(JOBS) --target package
+
+package-test: deps
+	@scripts/package-test.sh build-package $(BUILD)
+
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) build-asan
+	rm -rf $(BUILD) build-asan build-package

@@ -15,13 +15,20 @@ void point(platform::Connection &connection, const QString &connectionString, co
     connection.setConnectionString(text);
 }
 
+// A packaged desk is built with the embedded files as its strings; a site
+// with a server points it there through the settings entries alone.
+QString startingString(const char *builtIn, const QString &registryEntry)
+{
+    return modTestConnection::HasSettingsEntry(registryEntry) ? QString() : QString::fromUtf8(builtIn);
+}
+
 } // namespace
 
 DataEnvironment::DataEnvironment()
 {
-    setConnectionStrings(QString::fromUtf8(deployment::ConnectionSqlServer),
-                         QString::fromUtf8(deployment::ConnectionHaldor),
-                         QString::fromUtf8(deployment::ConnectionMirva));
+    setConnectionStrings(startingString(deployment::ConnectionSqlServer, QStringLiteral("SqlServer")),
+                         startingString(deployment::ConnectionHaldor, QStringLiteral("HALDOR")),
+                         startingString(deployment::ConnectionMirva, QStringLiteral("MIRVA")));
 }
 
 void DataEnvironment::setConnectionStrings(const QString &sqlServer, const QString &haldor, const QString &mirva)

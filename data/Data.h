@@ -5,9 +5,10 @@
 #include <QString>
 
 // The desk's three named connections, made on first use and kept for the
-// life of the process. Their strings are those the program was built with;
-// an empty one is assembled from the settings entry named after the
-// connection ("SqlServer", "HALDOR", "MIRVA") when that entry is complete.
+// life of the process. Their strings are those the program was built with,
+// except where the settings entry named after the connection ("SqlServer",
+// "HALDOR", "MIRVA") holds a value: then, as for an empty built-in string,
+// the string is assembled from that entry when the entry is complete.
 class DataEnvironment
 {
 public:

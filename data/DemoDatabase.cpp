@@ -1,6 +1,7 @@
 #include "data/DemoDatabase.h"
 
 #include "platform/db/Connection.h"
+#include "platform/db/ConnectionString.h"
 #include "platform/db/SqliteProvider.h"
 
 #include <QDir>
@@ -66,16 +67,19 @@ void createSchemaOnly(const QString &folder)
         platform::sqlite::createDatabaseFile(files.mirva, schemaScript("sqlite-members.sql"));
 }
 
-void insertMembers(const QString &databaseFile, const QList<Member> &members)
+void insertMembers(const QString &databaseFile, const QList<Member> &members, Replace replace)
 {
     platform::Connection connection;
-    connection.setConnectionString(QStringLiteral("Provider=SQLite;Data Source=%1").arg(databaseFile));
+    connection.setConnectionString(
+        QStringLiteral("Provider=SQLite;Data Source=%1").arg(platform::quotedConnectionValue(databaseFile)));
     connection.Open();
     // One transaction, sent in slices: a single text of a million rows would
     // cost more to build and translate than to insert.
     constexpr qsizetype RowsPerSlice = 1000;
     try {
         connection.Execute(QStringLiteral("BEGIN"));
+        if (replace == Replace::AllMembers)
+            connection.Execute(QStringLiteral("DELETE FROM tbAssociados"));
         for (qsizetype first = 0; first < members.size(); first += RowsPerSlice) {
             QString slice;
             for (const Member &member : members.mid(first, RowsPerSlice))

@@ -39,8 +39,12 @@ ConnectionStrings connectionStrings(const QString &folder);
 // no members. Raises a RuntimeError on failure.
 void createSchemaOnly(const QString &folder);
 
-// Adds members to a register file, in one transaction.
-void insertMembers(const QString &databaseFile, const QList<Member> &members);
+enum class Replace { Nothing, AllMembers };
+
+// Adds members to a register file, in one transaction; with AllMembers the
+// members already there go in that same transaction, so a desk searching
+// meanwhile sees the old register or the new one, never a mixture.
+void insertMembers(const QString &databaseFile, const QList<Member> &members, Replace replace = Replace::Nothing);
 
 // Reproducible synthetic members: Portuguese names with accents and
 // apostrophes, shared name parts, company numbers shared with the other

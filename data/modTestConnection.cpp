@@ -109,11 +109,17 @@ bool TestConnection(platform::Connection &connection, QString &registryEntry, QW
     return result;
 }
 
+namespace {
+
+const char *const EntryValueNames[] = {"dtSecurityInfo", "dtUser", "dtPassword", "dtInitialCatalog", "dtDataSource"};
+
+} // namespace
+
 QString BuildConnectionString(const QString &registryEntry)
 {
     const QString keyPath = QString::fromUtf16(SettingsRoot) + registryEntry;
     QStringList values;
-    for (const char *name : {"dtSecurityInfo", "dtUser", "dtPassword", "dtInitialCatalog", "dtDataSource"}) {
+    for (const char *name : EntryValueNames) {
         const QVariant value = modRegistry::ObterValorString(keyPath, QLatin1String(name), QVariant(), false);
         if (!value.isValid())
             return QString();
@@ -123,6 +129,15 @@ QString BuildConnectionString(const QString &registryEntry)
     return QStringLiteral("Provider=SQLOLEDB.1;Persist Security Info=%1;User ID=%2;Password=%3;Initial Catalog=%4;"
                           "Data Source=%5;Connect Timeout=15")
         .arg(values.at(0), values.at(1), values.at(2), values.at(3), values.at(4));
+}
+
+bool HasSettingsEntry(const QString &registryEntry)
+{
+    const QString keyPath = QString::fromUtf16(SettingsRoot) + registryEntry;
+    for (const char *name : EntryValueNames)
+        if (modRegistry::ObterValorString(keyPath, QLatin1String(name), QVariant(), false).isValid())
+            return true;
+    return false;
 }
 
 bool OpenConnection(platform::Connection &connection, QString &registryEntry, QString &connectionString)

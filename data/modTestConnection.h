@@ -33,4 +33,8 @@ QString DecipherPassword(const QString &enciphered);
 // of its five values is missing (the values after it are not read).
 QString BuildConnectionString(const QString &registryEntry);
 
+// Whether the settings entry holds any of those five values: a site that
+// writes the entry means its server, whatever string the program was built with.
+bool HasSettingsEntry(const QString &registryEntry);
+
 } // namespace modTestConnection

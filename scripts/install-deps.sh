@@ -9,6 +9,7 @@ packages=(
     libsqlite3-dev sqlite3 libsodium-dev
     unixodbc-dev odbc-postgresql tdsodbc postgresql
     xvfb xauth fonts-dejavu-core fonts-dejavu-extra python3
+    debootstrap dpkg-dev file lintian
 )
 
 missing=()

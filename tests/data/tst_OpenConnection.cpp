@@ -41,6 +41,8 @@ private slots:
     void settingsWithSeparatorsStayOneValue();
     void givenStringIsUsedUnchanged();
     void dataAssemblesAnEmptyStringFromItsEntry();
+    void anEntryOutranksTheBuiltInString_data();
+    void anEntryOutranksTheBuiltInString();
 
 private:
     void writeShadow(const QStringList &valueNames);
@@ -230,6 +232,35 @@ void tst_OpenConnection::dataAssemblesAnEmptyStringFromItsEntry()
     // No entry for MIRVA: its string stays empty, and a test of it fails.
     Data().setConnectionStrings(sqlServer, sqlServer, QString());
     QVERIFY(Data().MIRVA().ConnectionString().isEmpty());
+}
+
+void tst_OpenConnection::anEntryOutranksTheBuiltInString_data()
+{
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("no entry: the built-in string") << QStringList() << QString::fromUtf8(deployment::ConnectionHaldor);
+    QTest::newRow("another entry only") << QStringList{u"MIRVA:dtUser=m"_qs}
+                                        << QString::fromUtf8(deployment::ConnectionHaldor);
+    QTest::newRow("complete entry: assembled")
+        << QStringList{u"HALDOR:dtSecurityInfo=False"_qs, u"HALDOR:dtUser=h"_qs, u"HALDOR:dtPassword=x"_qs,
+                       u"HALDOR:dtInitialCatalog=H"_qs, u"HALDOR:dtDataSource=srv"_qs}
+        << u"Provider=SQLOLEDB.1;Persist Security Info=False;User ID=h;Password=;Initial Catalog=H;"
+           "Data Source=srv;Connect Timeout=15"_qs;
+    // An incomplete entry is a site's mistake to be shown, not a reason to use the embedded files.
+    QTest::newRow("incomplete entry: no string") << QStringList{u"HALDOR:dtUser=h"_qs} << QString();
+}
+
+void tst_OpenConnection::anEntryOutranksTheBuiltInString()
+{
+    QFETCH(QStringList, lines);
+    QFETCH(QString, expected);
+    QFile file(m_dir->filePath(QStringLiteral("ZEFA Software/RegShadow.db")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    for (const QString &line : lines)
+        file.write("HKEY_LOCAL_MACHINE\\SOFTWARE\\Quorvane\\" + line.toUtf8() + "\r\n");
+    file.close();
+    DataEnvironment environment;
+    QCOMPARE(environment.HALDOR().ConnectionString(), expected);
 }
 
 QTEST_MAIN(tst_OpenConnection)

@@ -2,12 +2,15 @@
 // members by company number and clicks "Processar Entrega" for each, and
 // prints every outcome on a line of its own for the test to check.
 // It starts once a line arrives on its standard input.
-// Usage: desk_worker <delivery string> <HALDOR string> <MIRVA string> <seed> <attempts> <number,number,...>
+// Usage: desk_worker [--log] <delivery string> <HALDOR string> <MIRVA string> <seed> <attempts> <number,number,...>
+// With --log the error reports go to the desk's own error log, as the program
+// sends them, and an error shows as "notfound".
 // Lines: "recorded <term> <socio_id> <base_dados> <convite_no>",
 //        "refused <term> <socio_id> <base_dados> <convite_no>", "notfound <term>",
 //        "error <term> <number> <description>".
 #include "app/frmMain.h"
 #include "data/Data.h"
+#include "system/ErrorReportLog.h"
 #include "tests/support/TestSupport.h"
 
 #include <QApplication>
@@ -16,6 +19,8 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTextStream>
+
+#include <optional>
 
 namespace {
 
@@ -32,7 +37,10 @@ QString refusedNumber(const QString &message)
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
-    const QStringList arguments = application.arguments();
+    QStringList arguments = application.arguments();
+    const bool log = arguments.size() > 1 && arguments.at(1) == QLatin1String("--log");
+    if (log)
+        arguments.removeAt(1);
     if (arguments.size() != 7) {
         QTextStream(stderr) << "usage: desk_worker <delivery> <haldor> <mirva> <seed> <attempts> <numbers>\n";
         return 2;
@@ -43,7 +51,13 @@ int main(int argc, char *argv[])
     const QStringList pool = arguments.at(6).split(QLatin1Char(','), Qt::SkipEmptyParts);
 
     testsupport::MessageBoxRecorder boxes;
-    testsupport::ReportCapture reports;
+    std::optional<testsupport::ReportCapture> capture;
+    if (log)
+        errorreporting::registerLogComponent();
+    else
+        capture.emplace();
+    const QList<QStringList> noReports;
+    const auto reports = [&] { return capture ? capture->reports() : noReports; };
     frmMain window;
     window.show();
     auto *entry = window.findChild<QLineEdit *>(QStringLiteral("FXNo_TAP"));
@@ -58,11 +72,12 @@ int main(int argc, char *argv[])
     for (int i = 0; i < attempts; ++i) {
         const QString term = pool.at(random.bounded(pool.size()));
         boxes.clear();
-        reports.clear();
+        if (capture)
+            capture->clear();
         entry->setText(term);
         window.Command4_Click();
-        if (!reports.reports().isEmpty()) {
-            out << "error " << term << ' ' << reports.reports().first().join(QLatin1Char('|')) << '\n';
+        if (!reports().isEmpty()) {
+            out << "error " << term << ' ' << reports().first().join(QLatin1Char('|')) << '\n';
             continue;
         }
         if (!deliver->isEnabled()) {
@@ -71,8 +86,8 @@ int main(int argc, char *argv[])
         }
         window.Command2_Click();
         const QString member = QStringLiteral("%1 %2").arg(window.SocioID).arg(window.BaseDados);
-        if (!reports.reports().isEmpty())
-            out << "error " << term << ' ' << reports.reports().first().join(QLatin1Char('|')) << '\n';
+        if (!reports().isEmpty())
+            out << "error " << term << ' ' << reports().first().join(QLatin1Char('|')) << '\n';
         else if (!boxes.calls().isEmpty())
             out << "refused " << term << ' ' << member << ' ' << refusedNumber(boxes.calls().last().text) << '\n';
         else

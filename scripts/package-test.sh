@@ -1,0 +1,189 @@
+#!/usr/bin/env bash
+# Builds the Debian package and proves it on a fresh minimal Debian 12: the
+# install, the folders and their owners, the desk's window as an operator, a
+# member list loaded from a spreadsheet's CSV, a search by name and a
+# delivery, a report in the error log, and an upgrade that keeps the site's
+# settings and deliveries. Runs as root (debootstrap, chroot, mounts).
+# Usage: scripts/package-test.sh [package build dir] [test build dir]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+package_build=${1:-build-package}
+test_build=${2:-build}
+cache=${VELUNAS_TEST_CACHE:-/var/cache/velunas-test}
+mirror=${VELUNAS_TEST_MIRROR:-http://deb.debian.org/debian}
+base=$cache/bookworm-minbase
+data=/var/lib/Velunas/data
+
+step() { printf '== %s\n' "$*"; }
+fail() {
+    printf 'FAILED: %s\n' "$*" >&2
+    exit 1
+}
+
+[[ $(id -u) -eq 0 ]] || fail "run as root (debootstrap, chroot and mounts need it)"
+
+step "Building the package and the desk worker"
+if [[ ! -f $package_build/build.ninja ]]; then
+    launcher=()
+    command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    cmake --preset package "${launcher[@]}" >/dev/null
+fi
+cmake --build "$package_build" -j 2 --target package
+[[ -f $test_build/build.ninja ]] || cmake --preset default >/dev/null
+cmake --build "$test_build" -j 2 --target desk_worker
+deb=$(ls -t "$package_build"/velunas_*_*.deb | head -n 1)
+[[ -f $deb ]] || fail "no package in $package_build"
+
+step "lintian"
+lint_status=0
+lint=$(lintian --fail-on error,warning "$deb" 2>&1) || lint_status=$?
+grep -v "running with root privileges" <<<"$lint" || true
+[[ $lint_status == 0 ]] || fail "lintian found errors or warnings"
+
+if [[ ! -d $base ]]; then
+    step "Making the minimal Debian 12 once, in $base"
+    mkdir -p "$cache"
+    rm -rf --one-file-system "$base.tmp"
+    debootstrap --variant=minbase bookworm "$base.tmp" "$mirror" >/dev/null
+    mv "$base.tmp" "$base"
+fi
+mkdir -p "$cache/apt-archives/partial"
+
+root=$(mktemp -d /var/tmp/velunas-package-test.XXXXXX)
+end_processes_inside() {
+    local proc
+    for proc in /proc/[0-9]*; do
+        [[ $(readlink "$proc/root" 2>/dev/null) == "$root"* ]] && kill -9 "${proc#/proc/}" 2>/dev/null
+    done
+    sleep 0.2
+}
+cleanup() {
+    local status=$?
+    end_processes_inside
+    local mount_point
+    # Deepest first; a lazy unmount when something still holds one.
+    while read -r mount_point; do
+        umount "$mount_point" 2>/dev/null || umount -l "$mount_point"
+    done < <(findmnt -rn -o TARGET | grep -F "$root/" | sort -r)
+    rm -rf --one-file-system "$root"
+    exit "$status"
+}
+trap cleanup EXIT INT TERM
+
+step "Copying the minimal Debian 12 to $root"
+cp -a "$base/." "$root/"
+for dir in proc sys dev dev/pts var/cache/apt/archives; do mkdir -p "$root/$dir"; done
+mount -t proc proc "$root/proc"
+mount -t sysfs sysfs "$root/sys"
+mount --bind /dev "$root/dev"
+mount --bind /dev/pts "$root/dev/pts"
+# Downloaded packages are kept between runs.
+mount --bind "$cache/apt-archives" "$root/var/cache/apt/archives"
+cp /etc/resolv.conf "$root/etc/resolv.conf"
+
+in_root() { chroot "$root" "$@"; }
+as_operator() { chroot "$root" runuser -u maria -- env HOME=/home/maria QT_QPA_PLATFORM=offscreen "$@"; }
+
+install_package() {
+    cp "$deb" "$root/tmp/velunas.deb"
+    in_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$@" /tmp/velunas.deb >"$root/tmp/apt.log" 2>&1 ||
+        {
+            tail -n 30 "$root/tmp/apt.log"
+            fail "apt-get install of the package"
+        }
+}
+
+step "Installing $(basename "$deb") with the archive's dependencies"
+in_root apt-get update -q >/dev/null
+# The worker drives the real window through Qt's test library.
+install_package libqt6test6
+in_root useradd --create-home --groups velunas maria
+
+step "Folders, files, modes and owners"
+expect_stat() {
+    local actual
+    actual=$(in_root stat -c '%a %U:%G' "$1") # the chroot's own names
+    [[ $actual == "$2" ]] || fail "$1 is $actual, expected $2"
+    echo "  $1: $actual"
+}
+expect_stat "/var/lib/ZEFA Software" "2775 root:velunas"
+expect_stat "/var/lib/ZEFA Software/RegShadow.db" "664 root:velunas"
+expect_stat /var/lib/Velunas "2775 root:velunas"
+expect_stat /var/lib/Velunas/errors.log "664 root:velunas"
+expect_stat $data "2775 root:velunas"
+expect_stat $data/haldor.db "664 root:velunas"
+expect_stat $data/mirva.db "664 root:velunas"
+expect_stat /etc/velunas/dtpassword.key "640 root:velunas"
+expect_stat /etc/velunas/registry.reg "644 root:root"
+[[ $(in_root stat -c %s /etc/velunas/dtpassword.key) == 32 ]] || fail "the key is not 32 bytes"
+grep -qx /etc/velunas/registry.reg "$root/var/lib/dpkg/info/velunas.conffiles" || fail "registry.reg is no conffile"
+
+step "The desk's window stays up for the operator"
+status=0
+timeout -k 2 5 chroot "$root" runuser -u maria -- env HOME=/home/maria QT_QPA_PLATFORM=offscreen velunas \
+    >"$root/tmp/desk.log" 2>&1 || status=$?
+# 124 or 137: still running when the time was up (runuser may need the KILL).
+[[ $status == 124 || $status == 137 ]] || {
+    cat "$root/tmp/desk.log"
+    fail "the desk ended by itself (status $status) instead of staying up"
+}
+end_processes_inside
+
+step "Loading HALDOR's members from a Windows-1252 CSV with ';'"
+printf '%s\r\n' 'Contacto;N\xba Empresa;N\xba S\xf3cio;Nome;Empresa;E-mail;Activo' \
+    '101;7001;9001;Jo\xe3o D'"'"'\xc1vila Magalh\xe3es;Caf\xe9 Central;joao@exemplo.pt;sim' \
+    '102;7002;9002;Maria Concei\xe7\xe3o;"Padaria ""Estrela""; Lda.";;1' \
+    '101;7003;9003;Outro Repetido;X;;1' \
+    '103;7004;9004;Rui Sim\xf5es;Y;;n\xe3o' | while IFS= read -r line; do printf '%b\n' "$line"; done \
+    >"$root/home/maria/socios.csv"
+as_operator velunas-import-members haldor /home/maria/socios.csv >"$root/tmp/import.out" 2>"$root/tmp/import.err" ||
+    {
+        cat "$root/tmp/import.err"
+        fail "the import"
+    }
+cat "$root/tmp/import.out" "$root/tmp/import.err" | sed 's/^/  /'
+grep -q "^Loaded 3 members into $data/haldor.db" "$root/tmp/import.out" || fail "three members loaded"
+grep -q "^line 4 rejected: contacto_id 101 is already on line 2" "$root/tmp/import.err" || fail "the duplicate's line"
+[[ $(sqlite3 "$root$data/haldor.db" "SELECT nome_union FROM tbAssociados WHERE contacto_id = 101") == "João D'Ávila Magalhães" ]] ||
+    fail "the accented name with its apostrophe"
+
+strings="Provider=SQLite;Data Source=$data/haldor.db"
+mirva="Provider=SQLite;Data Source=$data/mirva.db;Attach=$data/haldor.db"
+cp "$test_build/bin/desk_worker" "$root/usr/local/bin/desk_worker"
+
+step "Searching by name at the desk and delivering"
+echo go | as_operator desk_worker "$strings" "$strings" "$mirva" 1 1 "joao d'avila" >"$root/tmp/worker.out" 2>&1 || true
+sed 's/^/  /' "$root/tmp/worker.out"
+grep -q "^recorded joao d'avila 101 1 1$" "$root/tmp/worker.out" || fail "the delivery to João D'Ávila"
+[[ $(sqlite3 "$root$data/haldor.db" "SELECT socio_id, base_dados, convite_no FROM tbVelunas") == "101|1|1" ]] ||
+    fail "the delivery row"
+
+step "A report in the log after a provoked error"
+as_operator touch /tmp/vazia.db
+echo go | as_operator desk_worker --log "$strings" "Provider=SQLite;Data Source=/tmp/vazia.db" "$mirva" 1 1 7001 \
+    >/dev/null 2>&1 || true
+grep -q "| Command4_Click | " "$root/var/lib/Velunas/errors.log" || fail "no report line in errors.log"
+sed 's/^/  /' "$root/var/lib/Velunas/errors.log"
+
+step "Upgrading over itself"
+printf '\n; changed by the site\n' >>"$root/etc/velunas/registry.reg"
+changed=$(md5sum <"$root/etc/velunas/registry.reg")
+key=$(md5sum <"$root/etc/velunas/dtpassword.key")
+install_package --reinstall
+[[ $(md5sum <"$root/etc/velunas/registry.reg") == "$changed" ]] || fail "the upgrade replaced registry.reg"
+[[ $(md5sum <"$root/etc/velunas/dtpassword.key") == "$key" ]] || fail "the upgrade replaced the key"
+[[ $(sqlite3 "$root$data/haldor.db" "SELECT count(*) FROM tbVelunas; SELECT count(*) FROM tbAssociados NOT INDEXED") == $'1\n3' ]] ||
+    fail "the upgrade lost deliveries or members"
+expect_stat $data/haldor.db "664 root:velunas"
+
+step "Removal keeps the data and settings; purging removes them"
+in_root env DEBIAN_FRONTEND=noninteractive apt-get remove -y -q velunas >/dev/null 2>&1 || fail "apt-get remove"
+for kept in $data/haldor.db /etc/velunas/registry.reg /etc/velunas/dtpassword.key "/var/lib/ZEFA Software/RegShadow.db"; do
+    [[ -e $root$kept ]] || fail "removal deleted $kept"
+done
+in_root env DEBIAN_FRONTEND=noninteractive apt-get purge -y -q velunas >/dev/null 2>&1 || fail "apt-get purge"
+for gone in /var/lib/Velunas /etc/velunas "/var/lib/ZEFA Software"; do
+    [[ ! -e $root$gone ]] || fail "purging left $gone"
+done
+
+step "Package test passed"
