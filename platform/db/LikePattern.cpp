@@ -101,6 +101,10 @@ std::vector<LikeElement> parseLikePattern(const QString &pattern, QChar escape)
             if (end == 0) {
                 appendLiteral(elements, c.bytes);
                 ++i;
+            } else if (!set.negated && set.ranges.size() == 1 && set.ranges[0].first == set.ranges[0].second) {
+                // "[%]" and the like are one plain character.
+                appendLiteral(elements, characters[i + 1].bytes);
+                i = end;
             } else {
                 elements.push_back(std::move(set));
                 i = end;
