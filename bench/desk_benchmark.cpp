@@ -2,6 +2,8 @@
 // "Processar Entrega" to the number shown, on registers of growing size;
 // beside each figure, the same statements run straight on the sqlite3 C API.
 // Usage: QT_QPA_PLATFORM=offscreen desk_benchmark [largest register size]
+#include "BenchFigures.h"
+
 #include "app/frmMain.h"
 #include "app/frmMainResults.h"
 #include "data/Data.h"
@@ -31,7 +33,9 @@
 
 namespace {
 
-constexpr int Repeats = 5;
+using bench::Figure;
+using bench::median;
+using bench::Repeats;
 
 // Members whose names hold chosen words, so that a name matches 1, 1,000 or
 // 100,000 of them.
@@ -96,18 +100,15 @@ private:
     std::function<void(QWidget *)> m_callback;
 };
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
-
 // The desk's statements on the C API: the same opens, probes, statements
-// and rows read to the end.
+// and rows read to the end. With builtinLike, LIKE is SQLite's own (ASCII,
+// blind to case only): the floor a folding LIKE is measured against.
 class DirectDesk
 {
 public:
-    explicit DirectDesk(const demo::Files &files) : m_files(files) {}
+    explicit DirectDesk(const demo::Files &files, bool builtinLike = false) : m_files(files), m_builtinLike(builtinLike)
+    {
+    }
 
     double run(const QStringList &haldorStatements, const QStringList &mirvaStatements)
     {
@@ -140,12 +141,17 @@ public:
     }
 
 private:
-    static sqlite3 *open(const QString &file, const QString &attach)
+    sqlite3 *open(const QString &file, const QString &attach) const
     {
         sqlite3 *db = nullptr;
         sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
         sqlite3_busy_timeout(db, 5000);
         platform::sqlite::installDeskFunctions(db);
+        // Dropping the desk's like() brings SQLite's own back.
+        for (int arguments : {2, 3})
+            if (m_builtinLike)
+                sqlite3_create_function_v2(db, "like", arguments, SQLITE_UTF8, nullptr, nullptr, nullptr, nullptr,
+                                           nullptr);
         sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
         if (!attach.isEmpty())
             sqlite3_exec(db, ("ATTACH DATABASE '" + attach.toUtf8() + "' AS attached1").constData(), nullptr, nullptr,
@@ -165,6 +171,7 @@ private:
     }
 
     demo::Files m_files;
+    bool m_builtinLike;
 };
 
 QString lit(const QString &text)
@@ -172,24 +179,16 @@ QString lit(const QString &text)
     return QLatin1Char('\'') + text + QLatin1Char('\'');
 }
 
-struct Figure
-{
-    QString what;
-    int size;
-    double desk;
-    double direct;
-};
-
 void print(const std::vector<Figure> &figures)
 {
-    std::printf("\n| register | measure | desk (ms) | direct (ms) | ratio |\n|---:|---|---:|---:|---:|\n");
-    for (const Figure &f : figures) {
-        if (f.direct > 0)
-            std::printf("| %d | %s | %.1f | %.1f | %.2f |\n", f.size, qPrintable(f.what), f.desk, f.direct,
-                        f.desk / f.direct);
-        else
-            std::printf("| %d | %s | %.1f | – | – |\n", f.size, qPrintable(f.what), f.desk);
-    }
+    std::printf("\n| register | measure | desk (ms) | direct (ms) | ratio | built-in LIKE (ms) | desk / built-in |\n"
+                "|---:|---|---:|---:|---:|---:|---:|\n");
+    const auto cell = [](double value) { return value > 0 ? QString::number(value, 'f', 1) : QStringLiteral("–"); };
+    const auto ratio = [](double a, double b) { return b > 0 ? QString::number(a / b, 'f', 2) : QStringLiteral("–"); };
+    for (const Figure &f : figures)
+        std::printf("| %d | %s | %s | %s | %s | %s | %s |\n", f.size, qPrintable(f.what), qPrintable(cell(f.desk)),
+                    qPrintable(cell(f.direct)), qPrintable(ratio(f.desk, f.direct)), qPrintable(cell(f.builtin)),
+                    qPrintable(ratio(f.desk, f.builtin)));
     std::fflush(stdout);
 }
 
@@ -236,6 +235,7 @@ int main(int argc, char *argv[])
         demo::insertMembers(files.mirva, registerOf(size, 1, QStringLiteral("M")));
         Data().setConnectionStrings(strings.sqlServer, strings.haldor, strings.mirva);
         DirectDesk direct(files);
+        DirectDesk builtin(files, true);
 
         frmMain window;
         window.show();
@@ -264,16 +264,20 @@ int main(int argc, char *argv[])
         // A unique name: A1, A2 miss, A3 finds one; B1 misses, B2 misses.
         deskTimes.clear();
         directTimes.clear();
+        std::vector<double> builtinTimes;
         const QString unique = QStringLiteral("zacarias unico");
+        const QStringList uniqueHaldor = {active + QStringLiteral("no_empresa = ") + lit(unique),
+                                          active + QStringLiteral("no_socio = ") + lit(unique),
+                                          active + QStringLiteral("nome_union like '%zacarias%unico%'"),
+                                          full + QStringLiteral("no_socio = ") + lit(unique)};
+        const QStringList uniqueMirva = {full + QStringLiteral("no_empresa = ") + lit(unique)};
         for (int i = 0; i < Repeats; ++i) {
             deskTimes.push_back(search(unique));
-            directTimes.push_back(direct.run({active + QStringLiteral("no_empresa = ") + lit(unique),
-                                              active + QStringLiteral("no_socio = ") + lit(unique),
-                                              active + QStringLiteral("nome_union like '%zacarias%unico%'"),
-                                              full + QStringLiteral("no_socio = ") + lit(unique)},
-                                             {full + QStringLiteral("no_empresa = ") + lit(unique)}));
+            directTimes.push_back(direct.run(uniqueHaldor, uniqueMirva));
+            builtinTimes.push_back(builtin.run(uniqueHaldor, uniqueMirva));
         }
-        figures.push_back({QStringLiteral("unique name search"), size, median(deskTimes), median(directTimes)});
+        figures.push_back(
+            {QStringLiteral("unique name search"), size, median(deskTimes), median(directTimes), median(builtinTimes)});
 
         // A pasted page of 32,000 characters, an apostrophe in every seven,
         // that matches nobody: Enter to the "not found" message answered.
@@ -282,16 +286,19 @@ int main(int argc, char *argv[])
         const QString page = QStringLiteral("O'Neil ").repeated(32000 / 7 + 1).left(32000);
         const QString number = modCode::SqlLiteral(page, modCode::LiteralKind::TextOrEmpty);
         const QString pattern = modCode::SqlLiteral(page, modCode::LiteralKind::LikePattern);
+        builtinTimes.clear();
+        const QStringList pasteHaldor = {
+            active + QStringLiteral("no_empresa = ") + number, active + QStringLiteral("no_socio = ") + number,
+            active + QStringLiteral("nome_union like ") + pattern, full + QStringLiteral("no_socio = ") + number};
+        const QStringList pasteMirva = {full + QStringLiteral("no_empresa = ") + number,
+                                        full + QStringLiteral("nome_union like ") + pattern};
         for (int i = 0; i < Repeats; ++i) {
             deskTimes.push_back(search(page));
-            directTimes.push_back(direct.run(
-                {active + QStringLiteral("no_empresa = ") + number, active + QStringLiteral("no_socio = ") + number,
-                 active + QStringLiteral("nome_union like ") + pattern, full + QStringLiteral("no_socio = ") + number},
-                {full + QStringLiteral("no_empresa = ") + number,
-                 full + QStringLiteral("nome_union like ") + pattern}));
+            directTimes.push_back(direct.run(pasteHaldor, pasteMirva));
+            builtinTimes.push_back(builtin.run(pasteHaldor, pasteMirva));
         }
-        figures.push_back(
-            {QStringLiteral("32,000-character paste: Enter to outcome"), size, median(deskTimes), median(directTimes)});
+        figures.push_back({QStringLiteral("32,000-character paste: Enter to outcome"), size, median(deskTimes),
+                           median(directTimes), median(builtinTimes)});
 
         // Names that open the picker; the operator confirms the first row.
         for (const auto &[word, rows] :
@@ -300,6 +307,7 @@ int main(int argc, char *argv[])
                 continue;
             deskTimes.clear();
             directTimes.clear();
+            builtinTimes.clear();
             std::vector<double> openTimes;
             for (int i = 0; i < (rows > 1000 ? 2 : Repeats); ++i) {
                 QElapsedTimer timer;
@@ -320,17 +328,19 @@ int main(int argc, char *argv[])
                 QTest::keyClick(entry, Qt::Key_Return);
                 deskTimes.push_back(timer.nsecsElapsed() / 1e6);
                 openTimes.push_back(opened);
-                directTimes.push_back(
-                    direct.run({active + QStringLiteral("no_empresa = ") + lit(word),
-                                active + QStringLiteral("no_socio = ") + lit(word),
-                                active + QStringLiteral("nome_union like '%") + word + QStringLiteral("%'"),
-                                full + QStringLiteral("no_socio = ") + lit(word)},
-                               {full + QStringLiteral("no_empresa = ") + lit(word)}));
+                const QStringList haldorStatements = {active + QStringLiteral("no_empresa = ") + lit(word),
+                                                      active + QStringLiteral("no_socio = ") + lit(word),
+                                                      active + QStringLiteral("nome_union like '%") + word +
+                                                          QStringLiteral("%'"),
+                                                      full + QStringLiteral("no_socio = ") + lit(word)};
+                const QStringList mirvaStatements = {full + QStringLiteral("no_empresa = ") + lit(word)};
+                directTimes.push_back(direct.run(haldorStatements, mirvaStatements));
+                builtinTimes.push_back(builtin.run(haldorStatements, mirvaStatements));
             }
             figures.push_back({QStringLiteral("name search, picker of %1 rows: Enter to picker open").arg(rows), size,
-                               median(openTimes), median(directTimes)});
+                               median(openTimes), median(directTimes), median(builtinTimes)});
             figures.push_back({QStringLiteral("name search, picker of %1 rows: Enter to member shown").arg(rows), size,
-                               median(deskTimes), median(directTimes)});
+                               median(deskTimes), median(directTimes), median(builtinTimes)});
         }
 
         if (size == 100000) {
@@ -365,6 +375,7 @@ int main(int argc, char *argv[])
             {QStringLiteral("delivery: click to number shown"), size, median(deskTimes), median(directTimes)});
         std::fprintf(stderr, "registers of %d members measured\n", size);
     }
+    bench::measurePostgres(figures, largest);
     print(figures);
     Data().setConnectionStrings(QString(), QString(), QString());
     std::printf("\nResident memory of the desk with the 100,000-row picker open (register of 100,000): %.0f MiB\n",
