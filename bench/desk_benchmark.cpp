@@ -147,11 +147,9 @@ private:
         sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
         sqlite3_busy_timeout(db, 5000);
         platform::sqlite::installDeskFunctions(db);
-        // Dropping the desk's like() brings SQLite's own back.
-        for (int arguments : {2, 3})
-            if (m_builtinLike)
-                sqlite3_create_function_v2(db, "like", arguments, SQLITE_UTF8, nullptr, nullptr, nullptr, nullptr,
-                                           nullptr);
+        if (m_builtinLike)
+            sqlite3_create_function_v2(db, "like", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, sqliteOwnLike,
+                                       nullptr, nullptr, nullptr);
         sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
         if (!attach.isEmpty())
             sqlite3_exec(db, ("ATTACH DATABASE '" + attach.toUtf8() + "' AS attached1").constData(), nullptr, nullptr,
@@ -159,11 +157,23 @@ private:
         return db;
     }
 
+    // SQLite's own LIKE matching (sqlite3_strlike is what its built-in like() runs),
+    // in place of the desk's.
+    static void sqliteOwnLike(sqlite3_context *context, int, sqlite3_value **arguments)
+    {
+        const auto *pattern = reinterpret_cast<const char *>(sqlite3_value_text(arguments[0]));
+        const auto *text = reinterpret_cast<const char *>(sqlite3_value_text(arguments[1]));
+        if (!pattern || !text)
+            return sqlite3_result_null(context);
+        sqlite3_result_int(context, sqlite3_strlike(pattern, text, 0) == 0);
+    }
+
     static void readAll(sqlite3 *db, const QString &statement)
     {
         const QByteArray sql = platform::sql::translateTsql(statement).toUtf8();
         sqlite3_stmt *stmt = nullptr;
-        sqlite3_prepare_v2(db, sql.constData(), static_cast<int>(sql.size()), &stmt, nullptr);
+        if (sqlite3_prepare_v2(db, sql.constData(), static_cast<int>(sql.size()), &stmt, nullptr) != SQLITE_OK)
+            std::fprintf(stderr, "not prepared: %s\n", sqlite3_errmsg(db));
         while (sqlite3_step(stmt) == SQLITE_ROW)
             for (int i = 0; i < sqlite3_column_count(stmt); ++i)
                 sqlite3_column_value(stmt, i);

@@ -62,6 +62,12 @@ CREATE TABLE IF NOT EXISTS haldor.tbSocios (
 );
 CREATE TABLE IF NOT EXISTS mirva.tbEmpresas (LIKE haldor.tbEmpresas INCLUDING ALL);
 CREATE TABLE IF NOT EXISTS mirva.tbSocios (LIKE haldor.tbSocios INCLUDING ALL);
+-- The number searches, A2 and B2 on the member number and A1 through the join
+-- on the company number, each find their rows through an index.
+CREATE INDEX IF NOT EXISTS ix_tbsocios_no_socio ON haldor.tbSocios (no_socio);
+CREATE INDEX IF NOT EXISTS ix_tbsocios_no_empresa ON haldor.tbSocios (no_empresa);
+CREATE INDEX IF NOT EXISTS ix_tbsocios_no_socio ON mirva.tbSocios (no_socio);
+CREATE INDEX IF NOT EXISTS ix_tbsocios_no_empresa ON mirva.tbSocios (no_empresa);
 -- The name search reaches these trigram indexes on the folded name through the views below.
 CREATE INDEX IF NOT EXISTS ix_tbsocios_nome_trgm ON haldor.tbSocios
     USING gin (public.velunas_fold(public.velunas_nome_union(nome, apelidos)) public.gin_trgm_ops);

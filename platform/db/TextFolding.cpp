@@ -3,6 +3,7 @@
 #include <QList>
 
 #include <array>
+#include <cstdint>
 #include <cstring>
 #include <unordered_map>
 
@@ -150,6 +151,21 @@ bool isContinuation(unsigned char byte)
     return (byte & 0xC0) == 0x80;
 }
 
+constexpr std::uint64_t Bytes = 0x0101010101010101ULL;
+constexpr std::uint64_t HighBits = 0x80 * Bytes;
+
+// Eight ASCII bytes lowered at once: a byte's high bit marks it from 'A' on,
+// and again above 'Z'; the difference, moved to the 0x20 bit, is added.
+void lowerAsciiInPlace(char *at)
+{
+    std::uint64_t eight;
+    std::memcpy(&eight, at, 8);
+    const std::uint64_t fromA = eight + (0x80 - 'A') * Bytes;
+    const std::uint64_t aboveZ = eight + (0x80 - 'Z' - 1) * Bytes;
+    eight |= (fromA & ~aboveZ & HighBits) >> 2;
+    std::memcpy(at, &eight, 8);
+}
+
 } // namespace
 
 size_t utf8Length(std::string_view text, size_t at)
@@ -182,30 +198,57 @@ char32_t utf8CodePoint(std::string_view text, size_t at, size_t length)
 void appendFolded(std::string &out, std::string_view utf8)
 {
     const Table &folds = table();
+    // Written through a pointer into room made ahead: most characters take
+    // no more room folded than they did.
+    size_t written = out.size();
+    out.resize(written + utf8.size());
+    char *into = out.data();
     size_t i = 0;
     while (i < utf8.size()) {
+        if (utf8.size() - i >= 8) {
+            std::uint64_t eight;
+            std::memcpy(&eight, &utf8[i], 8);
+            if ((eight & HighBits) == 0) {
+                std::memcpy(into + written, &eight, 8);
+                lowerAsciiInPlace(into + written);
+                written += 8;
+                i += 8;
+                continue;
+            }
+        }
         const auto byte = static_cast<unsigned char>(utf8[i]);
         if (byte < 0x80) {
-            out.push_back(byte >= 'A' && byte <= 'Z' ? static_cast<char>(byte + ('a' - 'A')) : static_cast<char>(byte));
+            into[written++] = static_cast<char>(byte >= 'A' && byte <= 'Z' ? byte + ('a' - 'A') : byte);
             ++i;
             continue;
         }
         const size_t length = utf8Length(utf8, i);
-        if (length == 1) { // not UTF-8: kept as it is
-            out.push_back(static_cast<char>(byte));
-            ++i;
-            continue;
+        const char *bytes = &utf8[i];
+        size_t size = 1; // not UTF-8: kept as it is
+        if (length > 1) {
+            const char32_t c = utf8CodePoint(utf8, i, length);
+            const Folded *entry = c < LatinEnd ? &folds.latin[c]
+                                  : (c >= PunctuationStart && c < PunctuationEnd)
+                                      ? &folds.punctuation[c - PunctuationStart]
+                                      : nullptr;
+            if (entry) {
+                bytes = entry->bytes;
+                size = entry->size;
+            } else {
+                const std::string &folded = foldedElsewhere(c);
+                bytes = folded.data();
+                size = folded.size();
+            }
         }
-        const char32_t c = utf8CodePoint(utf8, i, length);
-        const Folded *entry = c < LatinEnd                                    ? &folds.latin[c]
-                              : (c >= PunctuationStart && c < PunctuationEnd) ? &folds.punctuation[c - PunctuationStart]
-                                                                              : nullptr;
-        if (entry)
-            out.append(entry->bytes, entry->size);
-        else
-            out.append(foldedElsewhere(c));
         i += length;
+        if (written + size + (utf8.size() - i) > out.size()) {
+            out.resize(written + size + (utf8.size() - i));
+            into = out.data();
+        }
+        std::memcpy(into + written, bytes, size);
+        written += size;
     }
+    out.resize(written);
 }
 
 QString foldCaseAndAccents(const QString &text)
