@@ -8,6 +8,7 @@
 #include "app/frmMainResults.h"
 #include "data/Data.h"
 #include "data/DemoDatabase.h"
+#include "platform/RuntimeError.h"
 #include "platform/db/SqliteFunctions.h"
 #include "platform/db/TsqlTranslation.h"
 #include "sqltext/modCode.h"
@@ -385,7 +386,11 @@ int main(int argc, char *argv[])
             {QStringLiteral("delivery: click to number shown"), size, median(deskTimes), median(directTimes)});
         std::fprintf(stderr, "registers of %d members measured\n", size);
     }
-    bench::measurePostgres(figures, largest);
+    try {
+        bench::measurePostgres(figures, largest);
+    } catch (const platform::RuntimeError &error) {
+        std::fprintf(stderr, "PostgreSQL rows stopped: %s\n", qPrintable(error.description()));
+    }
     print(figures);
     Data().setConnectionStrings(QString(), QString(), QString());
     std::printf("\nResident memory of the desk with the 100,000-row picker open (register of 100,000): %.0f MiB\n",

@@ -18,30 +18,35 @@ namespace bench {
 
 namespace {
 
-// The same members as the embedded registers, made on the server itself.
+// The same members as the embedded registers, made on the server itself, on
+// a connection without a command timeout: a register of a million takes a while.
 void fill(const testsupport::PostgresTestDatabase &database, const QString &reg, int size)
 {
+    platform::Connection connection;
+    connection.setConnectionString(database.connectionString(QStringLiteral("public")) +
+                                   QStringLiteral("Command Timeout=0;"));
+    connection.Open();
+    const auto execute = [&connection](const QString &statement) { connection.Execute(statement); };
     const QString members = reg + QStringLiteral(".tbSocios");
-    database.execute(QStringLiteral("DROP INDEX IF EXISTS %1.ix_tbsocios_nome_trgm").arg(reg));
-    database.execute(QStringLiteral("TRUNCATE %1, %2.tbEmpresas").arg(members, reg));
-    database.execute(QStringLiteral("INSERT INTO %1.tbEmpresas SELECT (100000 + i)::text, 'Empresa ' || (i % 997) || "
-                                    "', Lda.' FROM generate_series(0, %2 - 1) i")
-                         .arg(reg)
-                         .arg(size));
-    database.execute(
-        QStringLiteral(
-            "INSERT INTO %1 (contacto_id, no_empresa, no_socio, nome, email, activo) "
-            "SELECT i + 1, (100000 + i)::text, '%2' || i, CASE WHEN i = %3 / 2 THEN 'Zacarias Único Quintela' "
-            "ELSE 'Sócio ' || i || ' Ribeiro' || CASE WHEN i < 1000 THEN ' Milhar' ELSE '' END || "
-            "CASE WHEN i < 100000 THEN ' Centena' ELSE '' END END, 'socio' || i || '@exemplo.pt', 1 "
-            "FROM generate_series(0, %3 - 1) i")
-            .arg(members, reg.left(1).toUpper())
-            .arg(size));
-    database.execute(QStringLiteral("CREATE INDEX ix_tbsocios_nome_trgm ON %1 USING gin "
-                                    "(public.velunas_fold(public.velunas_nome_union(nome, apelidos)) "
-                                    "public.gin_trgm_ops)")
-                         .arg(members));
-    database.execute(QStringLiteral("VACUUM ANALYZE %1").arg(members));
+    execute(QStringLiteral("DROP INDEX IF EXISTS %1.ix_tbsocios_nome_trgm").arg(reg));
+    execute(QStringLiteral("TRUNCATE %1, %2.tbEmpresas").arg(members, reg));
+    execute(QStringLiteral("INSERT INTO %1.tbEmpresas SELECT (100000 + i)::text, 'Empresa ' || (i % 997) || "
+                           "', Lda.' FROM generate_series(0, %2 - 1) i")
+                .arg(reg)
+                .arg(size));
+    execute(QStringLiteral(
+                "INSERT INTO %1 (contacto_id, no_empresa, no_socio, nome, email, activo) "
+                "SELECT i + 1, (100000 + i)::text, '%2' || i, CASE WHEN i = %3 / 2 THEN 'Zacarias Único Quintela' "
+                "ELSE 'Sócio ' || i || ' Ribeiro' || CASE WHEN i < 1000 THEN ' Milhar' ELSE '' END || "
+                "CASE WHEN i < 100000 THEN ' Centena' ELSE '' END END, 'socio' || i || '@exemplo.pt', 1 "
+                "FROM generate_series(0, %3 - 1) i")
+                .arg(members, reg.left(1).toUpper())
+                .arg(size));
+    execute(QStringLiteral("CREATE INDEX ix_tbsocios_nome_trgm ON %1 USING gin "
+                           "(public.velunas_fold(public.velunas_nome_union(nome, apelidos)) "
+                           "public.gin_trgm_ops)")
+                .arg(members));
+    execute(QStringLiteral("VACUUM ANALYZE %1").arg(members));
 }
 
 } // namespace
