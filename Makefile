@@ -31,7 +31,7 @@ screenshot: build
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/render_screenshot docs/main-window.png
 
 benchmark: build
-	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/desk_benchmark
+	@scripts/run-benchmark.sh $(BUILD)
 
 asan: deps
 	@test -f build-asan/build.ninja || cmake --preset asan

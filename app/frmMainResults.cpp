@@ -1,21 +1,20 @@
 #include "app/frmMainResults.h"
 
+#include "app/ResultsModel.h"
+
 #include "controls/Twips.h"
 #include "platform/RuntimeError.h"
 
 #include <QCloseEvent>
 #include <QFrame>
 #include <QHeaderView>
-#include <QIcon>
 #include <QKeyEvent>
 #include <QPushButton>
-#include <QSet>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace {
-enum Column { NumberColumn, NameColumn, CompanyColumn, EmailColumn, ColumnCount };
-constexpr int KeyRole = Qt::UserRole;
+enum Column { NumberColumn = ResultsModel::NumberColumn, NameColumn = ResultsModel::NameColumn };
 } // namespace
 
 frmMainResults::frmMainResults(QWidget *owner) : QDialog(owner)
@@ -29,15 +28,15 @@ frmMainResults::frmMainResults(QWidget *owner) : QDialog(owner)
     Frame2 = new QFrame(this);
     Frame2->setObjectName(QStringLiteral("Frame2"));
 
-    ListView1 = new QTreeWidget(Frame1);
+    ListView1 = new QTreeView(Frame1);
     ListView1->setObjectName(QStringLiteral("ListView1"));
-    ListView1->setColumnCount(ColumnCount);
-    ListView1->setHeaderLabels({QStringLiteral("Nº Empresa"), QStringLiteral("Nome"), QString(), QString()});
+    m_rows = new ResultsModel(ListView1);
+    ListView1->setModel(m_rows);
     ListView1->setColumnWidth(NumberColumn, controls::twipsToPixels(1500));
     ListView1->setColumnWidth(NameColumn, controls::twipsToPixels(8500));
     // Company and e-mail are carried for the caller, not shown.
-    ListView1->setColumnHidden(CompanyColumn, true);
-    ListView1->setColumnHidden(EmailColumn, true);
+    ListView1->setColumnHidden(ResultsModel::CompanyColumn, true);
+    ListView1->setColumnHidden(ResultsModel::EmailColumn, true);
     ListView1->setRootIsDecorated(false);
     ListView1->setUniformRowHeights(true);
     ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -74,52 +73,38 @@ frmMainResults::frmMainResults(QWidget *owner) : QDialog(owner)
 
 void frmMainResults::clearItems()
 {
-    ListView1->clear();
+    m_rows->clear();
 }
 
 void frmMainResults::addItems(const std::vector<Row> &rows)
 {
-    static const QIcon icon(QStringLiteral(":/velunas/member.png"));
-    QSet<QString> keys;
-    for (int i = 0; i < ListView1->topLevelItemCount(); ++i)
-        keys.insert(ListView1->topLevelItem(i)->data(NumberColumn, KeyRole).toString());
-    QList<QTreeWidgetItem *> items;
-    items.reserve(static_cast<qsizetype>(rows.size()));
-    for (const Row &row : rows) {
-        if (keys.contains(row.key)) {
-            qDeleteAll(items);
-            throw platform::RuntimeError(35602, QStringLiteral("Key is not unique in collection"));
-        }
-        keys.insert(row.key);
-        auto *item = new QTreeWidgetItem({row.text, row.subItem1, row.subItem2, row.subItem3});
-        item->setData(NumberColumn, KeyRole, row.key);
-        item->setIcon(NumberColumn, icon);
-        items.append(item);
-    }
-    // One insertion, one repaint, however many rows.
-    ListView1->addTopLevelItems(items);
+    m_rows->append(rows);
+}
+
+void frmMainResults::addRows(const platform::ResultTable &table)
+{
+    m_rows->appendTable(table);
 }
 
 int frmMainResults::itemCount() const
 {
-    return ListView1->topLevelItemCount();
+    return m_rows->rowCount();
 }
 
 std::optional<frmMainResults::Row> frmMainResults::selectedRow() const
 {
-    const QTreeWidgetItem *item = ListView1->currentItem();
-    if (!item)
+    const QModelIndex current = ListView1->currentIndex();
+    if (!current.isValid())
         return std::nullopt;
-    return Row{item->data(NumberColumn, KeyRole).toString(), item->text(NumberColumn), item->text(NameColumn),
-               item->text(CompanyColumn), item->text(EmailColumn)};
+    return m_rows->rowAt(current.row());
 }
 
 void frmMainResults::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     // A confirmation always has a row to take.
-    if (!ListView1->currentItem() && ListView1->topLevelItemCount() > 0)
-        ListView1->setCurrentItem(ListView1->topLevelItem(0));
+    if (!ListView1->currentIndex().isValid() && m_rows->rowCount() > 0)
+        ListView1->setCurrentIndex(m_rows->index(0, NumberColumn));
     ListView1->setFocus();
 }
 

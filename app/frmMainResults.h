@@ -8,7 +8,12 @@
 
 class QFrame;
 class QPushButton;
-class QTreeWidget;
+class QTreeView;
+class ResultsModel;
+
+namespace platform {
+struct ResultTable;
+}
 
 // The choice among several members that a name matched.
 class frmMainResults : public QDialog
@@ -35,6 +40,10 @@ public:
     void clearItems();
     // Adds the rows in one pass; run-time error 35602 when a key repeats.
     void addItems(const std::vector<Row> &rows);
+    // Adds a name search's rows as they are (key "#" + contacto_id, then
+    // no_empresa, nome_union, empresa and email as list texts), each row's
+    // texts made only when shown or taken. Run-time error 35602 as above.
+    void addRows(const platform::ResultTable &table);
     int itemCount() const;
     std::optional<Row> selectedRow() const;
 
@@ -52,7 +61,8 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    QTreeWidget *ListView1 = nullptr;
+    QTreeView *ListView1 = nullptr;
+    ResultsModel *m_rows = nullptr;
     QPushButton *Command1 = nullptr;
     QPushButton *Command2 = nullptr;
     QFrame *Frame1 = nullptr;

@@ -99,18 +99,7 @@ frmMain::NameSearch frmMain::searchByName(platform::Connection &connection, cons
 
     auto picker = std::make_unique<frmMainResults>(this);
     picker->clearItems();
-    std::vector<frmMainResults::Row> rows;
-    rows.reserve(static_cast<size_t>(count));
-    const QString kind3Fields[] = {QStringLiteral("no_empresa"), QStringLiteral("nome_union"),
-                                   QStringLiteral("empresa"), QStringLiteral("email")};
-    for (; !recordset->isEOF(); recordset->MoveNext()) {
-        QString texts[4];
-        for (int i = 0; i < 4; ++i)
-            texts[i] = modData::ListField(*recordset, kind3Fields[i], 3);
-        rows.push_back({QStringLiteral("#") + platform::CStr(recordset->value(QStringLiteral("contacto_id"))), texts[0],
-                        texts[1], texts[2], texts[3]});
-    }
-    picker->addItems(rows);
+    picker->addRows(recordset->table());
     picker->exec();
 
     if (picker->Cancelar) {

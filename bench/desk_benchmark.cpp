@@ -2,10 +2,13 @@
 // "Processar Entrega" to the number shown, on registers of growing size;
 // beside each figure, the same statements run straight on the sqlite3 C API.
 // Usage: QT_QPA_PLATFORM=offscreen desk_benchmark [largest register size]
+#include "BenchFigures.h"
+
 #include "app/frmMain.h"
 #include "app/frmMainResults.h"
 #include "data/Data.h"
 #include "data/DemoDatabase.h"
+#include "platform/RuntimeError.h"
 #include "platform/db/SqliteFunctions.h"
 #include "platform/db/TsqlTranslation.h"
 #include "sqltext/modCode.h"
@@ -19,7 +22,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <sqlite3.h>
 
@@ -31,7 +34,9 @@
 
 namespace {
 
-constexpr int Repeats = 5;
+using bench::Figure;
+using bench::median;
+using bench::Repeats;
 
 // Members whose names hold chosen words, so that a name matches 1, 1,000 or
 // 100,000 of them.
@@ -96,18 +101,15 @@ private:
     std::function<void(QWidget *)> m_callback;
 };
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
-
 // The desk's statements on the C API: the same opens, probes, statements
-// and rows read to the end.
+// and rows read to the end. With builtinLike, LIKE is SQLite's own (ASCII,
+// blind to case only): the floor a folding LIKE is measured against.
 class DirectDesk
 {
 public:
-    explicit DirectDesk(const demo::Files &files) : m_files(files) {}
+    explicit DirectDesk(const demo::Files &files, bool builtinLike = false) : m_files(files), m_builtinLike(builtinLike)
+    {
+    }
 
     double run(const QStringList &haldorStatements, const QStringList &mirvaStatements)
     {
@@ -140,12 +142,15 @@ public:
     }
 
 private:
-    static sqlite3 *open(const QString &file, const QString &attach)
+    sqlite3 *open(const QString &file, const QString &attach) const
     {
         sqlite3 *db = nullptr;
         sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
         sqlite3_busy_timeout(db, 5000);
         platform::sqlite::installDeskFunctions(db);
+        if (m_builtinLike)
+            sqlite3_create_function_v2(db, "like", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, sqliteOwnLike,
+                                       nullptr, nullptr, nullptr);
         sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
         if (!attach.isEmpty())
             sqlite3_exec(db, ("ATTACH DATABASE '" + attach.toUtf8() + "' AS attached1").constData(), nullptr, nullptr,
@@ -153,11 +158,23 @@ private:
         return db;
     }
 
+    // SQLite's own LIKE matching (sqlite3_strlike is what its built-in like() runs),
+    // in place of the desk's.
+    static void sqliteOwnLike(sqlite3_context *context, int, sqlite3_value **arguments)
+    {
+        const auto *pattern = reinterpret_cast<const char *>(sqlite3_value_text(arguments[0]));
+        const auto *text = reinterpret_cast<const char *>(sqlite3_value_text(arguments[1]));
+        if (!pattern || !text)
+            return sqlite3_result_null(context);
+        sqlite3_result_int(context, sqlite3_strlike(pattern, text, 0) == 0);
+    }
+
     static void readAll(sqlite3 *db, const QString &statement)
     {
         const QByteArray sql = platform::sql::translateTsql(statement).toUtf8();
         sqlite3_stmt *stmt = nullptr;
-        sqlite3_prepare_v2(db, sql.constData(), static_cast<int>(sql.size()), &stmt, nullptr);
+        if (sqlite3_prepare_v2(db, sql.constData(), static_cast<int>(sql.size()), &stmt, nullptr) != SQLITE_OK)
+            std::fprintf(stderr, "not prepared: %s\n", sqlite3_errmsg(db));
         while (sqlite3_step(stmt) == SQLITE_ROW)
             for (int i = 0; i < sqlite3_column_count(stmt); ++i)
                 sqlite3_column_value(stmt, i);
@@ -165,6 +182,7 @@ private:
     }
 
     demo::Files m_files;
+    bool m_builtinLike;
 };
 
 QString lit(const QString &text)
@@ -172,24 +190,16 @@ QString lit(const QString &text)
     return QLatin1Char('\'') + text + QLatin1Char('\'');
 }
 
-struct Figure
-{
-    QString what;
-    int size;
-    double desk;
-    double direct;
-};
-
 void print(const std::vector<Figure> &figures)
 {
-    std::printf("\n| register | measure | desk (ms) | direct (ms) | ratio |\n|---:|---|---:|---:|---:|\n");
-    for (const Figure &f : figures) {
-        if (f.direct > 0)
-            std::printf("| %d | %s | %.1f | %.1f | %.2f |\n", f.size, qPrintable(f.what), f.desk, f.direct,
-                        f.desk / f.direct);
-        else
-            std::printf("| %d | %s | %.1f | – | – |\n", f.size, qPrintable(f.what), f.desk);
-    }
+    std::printf("\n| register | measure | desk (ms) | direct (ms) | ratio | built-in LIKE (ms) | desk / built-in |\n"
+                "|---:|---|---:|---:|---:|---:|---:|\n");
+    const auto cell = [](double value) { return value > 0 ? QString::number(value, 'f', 1) : QStringLiteral("–"); };
+    const auto ratio = [](double a, double b) { return b > 0 ? QString::number(a / b, 'f', 2) : QStringLiteral("–"); };
+    for (const Figure &f : figures)
+        std::printf("| %d | %s | %s | %s | %s | %s | %s |\n", f.size, qPrintable(f.what), qPrintable(cell(f.desk)),
+                    qPrintable(cell(f.direct)), qPrintable(ratio(f.desk, f.direct)), qPrintable(cell(f.builtin)),
+                    qPrintable(ratio(f.desk, f.builtin)));
     std::fflush(stdout);
 }
 
@@ -236,6 +246,7 @@ int main(int argc, char *argv[])
         demo::insertMembers(files.mirva, registerOf(size, 1, QStringLiteral("M")));
         Data().setConnectionStrings(strings.sqlServer, strings.haldor, strings.mirva);
         DirectDesk direct(files);
+        DirectDesk builtin(files, true);
 
         frmMain window;
         window.show();
@@ -264,16 +275,20 @@ int main(int argc, char *argv[])
         // A unique name: A1, A2 miss, A3 finds one; B1 misses, B2 misses.
         deskTimes.clear();
         directTimes.clear();
+        std::vector<double> builtinTimes;
         const QString unique = QStringLiteral("zacarias unico");
+        const QStringList uniqueHaldor = {active + QStringLiteral("no_empresa = ") + lit(unique),
+                                          active + QStringLiteral("no_socio = ") + lit(unique),
+                                          active + QStringLiteral("nome_union like '%zacarias%unico%'"),
+                                          full + QStringLiteral("no_socio = ") + lit(unique)};
+        const QStringList uniqueMirva = {full + QStringLiteral("no_empresa = ") + lit(unique)};
         for (int i = 0; i < Repeats; ++i) {
             deskTimes.push_back(search(unique));
-            directTimes.push_back(direct.run({active + QStringLiteral("no_empresa = ") + lit(unique),
-                                              active + QStringLiteral("no_socio = ") + lit(unique),
-                                              active + QStringLiteral("nome_union like '%zacarias%unico%'"),
-                                              full + QStringLiteral("no_socio = ") + lit(unique)},
-                                             {full + QStringLiteral("no_empresa = ") + lit(unique)}));
+            directTimes.push_back(direct.run(uniqueHaldor, uniqueMirva));
+            builtinTimes.push_back(builtin.run(uniqueHaldor, uniqueMirva));
         }
-        figures.push_back({QStringLiteral("unique name search"), size, median(deskTimes), median(directTimes)});
+        figures.push_back(
+            {QStringLiteral("unique name search"), size, median(deskTimes), median(directTimes), median(builtinTimes)});
 
         // A pasted page of 32,000 characters, an apostrophe in every seven,
         // that matches nobody: Enter to the "not found" message answered.
@@ -282,16 +297,19 @@ int main(int argc, char *argv[])
         const QString page = QStringLiteral("O'Neil ").repeated(32000 / 7 + 1).left(32000);
         const QString number = modCode::SqlLiteral(page, modCode::LiteralKind::TextOrEmpty);
         const QString pattern = modCode::SqlLiteral(page, modCode::LiteralKind::LikePattern);
+        builtinTimes.clear();
+        const QStringList pasteHaldor = {
+            active + QStringLiteral("no_empresa = ") + number, active + QStringLiteral("no_socio = ") + number,
+            active + QStringLiteral("nome_union like ") + pattern, full + QStringLiteral("no_socio = ") + number};
+        const QStringList pasteMirva = {full + QStringLiteral("no_empresa = ") + number,
+                                        full + QStringLiteral("nome_union like ") + pattern};
         for (int i = 0; i < Repeats; ++i) {
             deskTimes.push_back(search(page));
-            directTimes.push_back(direct.run(
-                {active + QStringLiteral("no_empresa = ") + number, active + QStringLiteral("no_socio = ") + number,
-                 active + QStringLiteral("nome_union like ") + pattern, full + QStringLiteral("no_socio = ") + number},
-                {full + QStringLiteral("no_empresa = ") + number,
-                 full + QStringLiteral("nome_union like ") + pattern}));
+            directTimes.push_back(direct.run(pasteHaldor, pasteMirva));
+            builtinTimes.push_back(builtin.run(pasteHaldor, pasteMirva));
         }
-        figures.push_back(
-            {QStringLiteral("32,000-character paste: Enter to outcome"), size, median(deskTimes), median(directTimes)});
+        figures.push_back({QStringLiteral("32,000-character paste: Enter to outcome"), size, median(deskTimes),
+                           median(directTimes), median(builtinTimes)});
 
         // Names that open the picker; the operator confirms the first row.
         for (const auto &[word, rows] :
@@ -300,6 +318,7 @@ int main(int argc, char *argv[])
                 continue;
             deskTimes.clear();
             directTimes.clear();
+            builtinTimes.clear();
             std::vector<double> openTimes;
             for (int i = 0; i < (rows > 1000 ? 2 : Repeats); ++i) {
                 QElapsedTimer timer;
@@ -320,17 +339,19 @@ int main(int argc, char *argv[])
                 QTest::keyClick(entry, Qt::Key_Return);
                 deskTimes.push_back(timer.nsecsElapsed() / 1e6);
                 openTimes.push_back(opened);
-                directTimes.push_back(
-                    direct.run({active + QStringLiteral("no_empresa = ") + lit(word),
-                                active + QStringLiteral("no_socio = ") + lit(word),
-                                active + QStringLiteral("nome_union like '%") + word + QStringLiteral("%'"),
-                                full + QStringLiteral("no_socio = ") + lit(word)},
-                               {full + QStringLiteral("no_empresa = ") + lit(word)}));
+                const QStringList haldorStatements = {active + QStringLiteral("no_empresa = ") + lit(word),
+                                                      active + QStringLiteral("no_socio = ") + lit(word),
+                                                      active + QStringLiteral("nome_union like '%") + word +
+                                                          QStringLiteral("%'"),
+                                                      full + QStringLiteral("no_socio = ") + lit(word)};
+                const QStringList mirvaStatements = {full + QStringLiteral("no_empresa = ") + lit(word)};
+                directTimes.push_back(direct.run(haldorStatements, mirvaStatements));
+                builtinTimes.push_back(builtin.run(haldorStatements, mirvaStatements));
             }
             figures.push_back({QStringLiteral("name search, picker of %1 rows: Enter to picker open").arg(rows), size,
-                               median(openTimes), median(directTimes)});
+                               median(openTimes), median(directTimes), median(builtinTimes)});
             figures.push_back({QStringLiteral("name search, picker of %1 rows: Enter to member shown").arg(rows), size,
-                               median(deskTimes), median(directTimes)});
+                               median(deskTimes), median(directTimes), median(builtinTimes)});
         }
 
         if (size == 100000) {
@@ -364,6 +385,11 @@ int main(int argc, char *argv[])
         figures.push_back(
             {QStringLiteral("delivery: click to number shown"), size, median(deskTimes), median(directTimes)});
         std::fprintf(stderr, "registers of %d members measured\n", size);
+    }
+    try {
+        bench::measurePostgres(figures, largest);
+    } catch (const platform::RuntimeError &error) {
+        std::fprintf(stderr, "PostgreSQL rows stopped: %s\n", qPrintable(error.description()));
     }
     print(figures);
     Data().setConnectionStrings(QString(), QString(), QString());

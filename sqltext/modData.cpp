@@ -41,16 +41,18 @@ QString ListField(platform::Recordset &recordset, const QString &fieldName, int 
         const int index = recordset.findField(fieldName);
         if (index < 0)
             return Blank;
-        const QVariant value = recordset.value(index);
-        if (platform::IsNull(value))
-            return Blank;
-        return displayText(value, kind);
+        return ListText(recordset.value(index), kind);
     } catch (...) {
         errorreporting::ReportModuleError(platform::currentRuntimeError(),
                                           {QStringLiteral("ZEFA Tarn Software"), QStringLiteral("Pellow"),
                                            QStringLiteral("modData"), QStringLiteral("ListField")});
         return QString();
     }
+}
+
+QString ListText(const QVariant &value, int kind)
+{
+    return platform::IsNull(value) ? Blank : displayText(value, kind);
 }
 
 } // namespace modData

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QVariant>
 
 namespace platform {
 class Recordset;
@@ -12,5 +13,7 @@ namespace modData {
 // the recordset lacks or a Null value, "" for an unknown kind or an error
 // (which is reported).
 QString ListField(platform::Recordset &recordset, const QString &fieldName, int kind);
+// The text ListField gives for a value already read.
+QString ListText(const QVariant &value, int kind);
 
 } // namespace modData

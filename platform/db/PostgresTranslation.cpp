@@ -1,6 +1,7 @@
 #include "platform/db/PostgresTranslation.h"
 
 #include "platform/db/LiteralFolding.h"
+#include "platform/db/PostgresPattern.h"
 
 #include <QList>
 #include <QRegularExpression>
@@ -227,17 +228,29 @@ private:
         }
         if (isWord(token, "LIKE")) {
             m_pos = skipSpace(m_pos);
+            const qsizetype operandAt = m_pos;
             const QString pattern = likeOperand();
             m_lastKind = LastKind::Other;
-            // PostgreSQL reads a backslash in a pattern as an escape; T-SQL does not, unless told.
             const qsizetype after = skipSpace(m_pos);
             const bool ownEscape = after < m_tokens.size() && isWord(m_tokens.at(after), "ESCAPE");
-            // ILIKE would lower the pattern again for every row and unaccent() is
-            // not folded into a constant, so both run once, in a subquery: a long
-            // pasted pattern then costs once a statement, not once a row.
-            const QString folded = QStringLiteral("lower(unaccent(") + pattern + QStringLiteral("))");
-            return ownEscape ? QStringLiteral("LIKE (SELECT ") + folded + QLatin1Char(')')
-                             : QStringLiteral("LIKE (SELECT like_escape(") + folded + QStringLiteral(", ''))");
+            // A literal pattern, the desk's only kind, is folded here and sent
+            // in the form a trigram index on the folded column serves.
+            QString literal, escape;
+            const qsizetype escapeAt = skipSpace(after + 1);
+            if (m_pos == operandAt + 1 && m_tokens.at(operandAt).kind == TokenKind::Text &&
+                sql::literalValue(m_tokens.at(operandAt).text, literal)) {
+                if (!ownEscape)
+                    return postgresPatternMatch(literal, QChar());
+                if (escapeAt < m_tokens.size() && m_tokens.at(escapeAt).kind == TokenKind::Text &&
+                    sql::literalValue(m_tokens.at(escapeAt).text, escape) && escape.size() == 1) {
+                    m_pos = escapeAt + 1;
+                    return postgresPatternMatch(literal, escape.at(0));
+                }
+            }
+            // PostgreSQL reads a backslash in a pattern as an escape; T-SQL does not, unless told.
+            const QString folded = QStringLiteral("velunas_fold(") + pattern + QLatin1Char(')');
+            return ownEscape ? QStringLiteral("LIKE ") + folded
+                             : QStringLiteral("LIKE like_escape(") + folded + QStringLiteral(", '')");
         }
         m_lastKind = LastKind::Other;
         return token.text;
@@ -274,8 +287,8 @@ QString translateForPostgres(const QString &statement)
                     begin -= 2;
             }
             if (begin < end) {
-                wrapped.insert(end, {TokenKind::Symbol, QStringLiteral("))")});
-                wrapped.insert(begin, {TokenKind::Word, QStringLiteral("lower(unaccent(")});
+                wrapped.insert(end, {TokenKind::Symbol, QStringLiteral(")")});
+                wrapped.insert(begin, {TokenKind::Word, QStringLiteral("velunas_fold(")});
             }
         }
         wrapped.append(tokens.at(i));

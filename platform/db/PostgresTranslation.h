@@ -6,8 +6,9 @@ namespace platform {
 
 // Rewrites the desk's T-SQL for PostgreSQL: "@@TRANCOUNT", "GETDATE()",
 // "CHAR(n)", "+" between texts, "CONVERT(DATETIME,'...',102)", bracketed
-// names, and LIKE made blind to case and accents through lower(unaccent()). Quoted
-// literals pass through untouched.
+// names, and LIKE made blind to case and accents: its subject folded by
+// velunas_fold() on the server, a literal pattern folded here by the same rules
+// (postgresPatternMatch). Other quoted literals pass through untouched.
 QString translateForPostgres(const QString &statement);
 
 } // namespace platform

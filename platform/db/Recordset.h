@@ -57,6 +57,8 @@ public:
     QVariant value(const QString &name) const;
     // The index of a field by name, or -1 when the result set lacks it.
     int findField(const QString &name) const;
+    // Every row, whatever the position: a list shows them without moving it.
+    const ResultTable &table() const { return m_table; }
 
 private:
     void requireOpen() const;

@@ -255,7 +255,9 @@ void likeFunction(sqlite3_context *context, int count, sqlite3_value **arguments
         made = std::make_unique<sql::LikeMatcher>(textOf(arguments[0]), escape);
         matcher = made.get();
     }
-    sqlite3_result_int(context, matcher->matches(textOf(arguments[1])) ? 1 : 0);
+    const auto *text = reinterpret_cast<const char *>(sqlite3_value_text(arguments[1]));
+    const auto size = static_cast<size_t>(sqlite3_value_bytes(arguments[1]));
+    sqlite3_result_int(context, matcher->matchesUtf8(std::string_view(text ? text : "", size)) ? 1 : 0);
     if (made)
         sqlite3_set_auxdata(context, 0, made.release(),
                             [](void *kept) { delete static_cast<sql::LikeMatcher *>(kept); });
@@ -263,8 +265,8 @@ void likeFunction(sqlite3_context *context, int count, sqlite3_value **arguments
 
 int compareMemberText(void *, int leftLength, const void *left, int rightLength, const void *right)
 {
-    return sql::compareIgnoringCaseAndAccents(QString::fromUtf8(static_cast<const char *>(left), leftLength),
-                                              QString::fromUtf8(static_cast<const char *>(right), rightLength));
+    return sql::compareFolded(std::string_view(static_cast<const char *>(left), static_cast<size_t>(leftLength)),
+                              std::string_view(static_cast<const char *>(right), static_cast<size_t>(rightLength)));
 }
 
 } // namespace

@@ -10,7 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <memory>
 
@@ -144,8 +144,8 @@ private slots:
     {
         int rows = 0;
         testsupport::whenModal([&](QWidget *modal) {
-            auto *view = modal->findChild<QTreeWidget *>(QStringLiteral("ListView1"));
-            rows = view->topLevelItemCount();
+            auto *view = modal->findChild<QTreeView *>(QStringLiteral("ListView1"));
+            rows = view->model()->rowCount();
             QTest::keyClick(view, Qt::Key_Down);
             QTest::mouseClick(modal->findChild<QPushButton *>(QStringLiteral("Command2")), Qt::LeftButton);
         });

@@ -2,12 +2,14 @@
 #include "app/frmMainResults.h"
 
 #include "platform/RuntimeError.h"
+#include "platform/db/Recordset.h"
 #include "tests/support/TestSupport.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QPushButton>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
 
 using Row = frmMainResults::Row;
 
@@ -26,19 +28,21 @@ private:
                  QStringLiteral("b@c.pt")}};
     }
 
-    static QTreeWidget *list(frmMainResults &picker)
+    static QTreeView *list(frmMainResults &picker)
     {
-        return picker.findChild<QTreeWidget *>(QStringLiteral("ListView1"));
+        return picker.findChild<QTreeView *>(QStringLiteral("ListView1"));
     }
+
+    static QModelIndex row(QTreeView *view, int at) { return view->model()->index(at, 0); }
 
 private slots:
     void design()
     {
         frmMainResults picker;
         QCOMPARE(picker.windowTitle(), QStringLiteral("Vários resultados encontrados"));
-        QTreeWidget *view = list(picker);
-        QCOMPARE(view->headerItem()->text(0), QStringLiteral("Nº Empresa"));
-        QCOMPARE(view->headerItem()->text(1), QStringLiteral("Nome"));
+        QTreeView *view = list(picker);
+        QCOMPARE(view->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Nº Empresa"));
+        QCOMPARE(view->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Nome"));
         QCOMPARE(view->columnWidth(0), 100);
         QCOMPARE(view->columnWidth(1), 567);
         QVERIFY(view->isColumnHidden(2) && view->isColumnHidden(3));
@@ -55,8 +59,8 @@ private slots:
         frmMainResults picker;
         picker.addItems(threeRows());
         QCOMPARE(picker.itemCount(), 3);
-        QVERIFY(!list(picker)->topLevelItem(1)->icon(0).isNull());
-        list(picker)->setCurrentItem(list(picker)->topLevelItem(1));
+        QVERIFY(!row(list(picker), 1).data(Qt::DecorationRole).value<QIcon>().isNull());
+        list(picker)->setCurrentIndex(row(list(picker), 1));
         const auto row = picker.selectedRow();
         QVERIFY(row);
         QCOMPARE(row->key, QStringLiteral("#12"));
@@ -64,6 +68,31 @@ private slots:
         QCOMPARE(row->subItem1, QStringLiteral("Ana D'Ávila"));
         QCOMPARE(row->subItem2, QStringLiteral("Loja B"));
         QCOMPARE(row->subItem3, QStringLiteral(" "));
+    }
+
+    // A name search hands over its rows as they came; Null shows as one blank.
+    void rowsOfAResultSet()
+    {
+        platform::ResultTable table{
+            {QStringLiteral("CONTACTO_ID"), QStringLiteral("no_empresa"), QStringLiteral("nome_union"),
+             QStringLiteral("empresa"), QStringLiteral("email")},
+            {{qlonglong(7), QStringLiteral("501"), QStringLiteral("Ana Sá"), QVariant(), QStringLiteral("a@a.pt")},
+             {qlonglong(8), QStringLiteral("502"), QStringLiteral("Rui"), QStringLiteral("Loja"), QVariant()}}};
+        frmMainResults picker;
+        picker.addRows(table);
+        QCOMPARE(picker.itemCount(), 2);
+        QCOMPARE(row(list(picker), 0).data().toString(), QStringLiteral("501"));
+        list(picker)->setCurrentIndex(row(list(picker), 1));
+        const auto chosen = picker.selectedRow();
+        QVERIFY(chosen);
+        QCOMPARE(chosen->key, QStringLiteral("#8"));
+        QCOMPARE(chosen->subItem1, QStringLiteral("Rui"));
+        QCOMPARE(chosen->subItem3, QStringLiteral(" "));
+
+        table.rows.append(table.rows.first());
+        frmMainResults repeated;
+        QVERIFY_THROWS_EXCEPTION(platform::RuntimeError, repeated.addRows(table));
+        QCOMPARE(repeated.itemCount(), 0);
     }
 
     void repeatedKeyIsARunTimeError()
@@ -106,7 +135,7 @@ private slots:
         picker->addItems(threeRows());
         testsupport::whenModal([&](QWidget *modal) {
             auto *dialog = qobject_cast<frmMainResults *>(modal);
-            QTreeWidget *view = list(*dialog);
+            QTreeView *view = list(*dialog);
             auto *ok = dialog->findChild<QPushButton *>(QStringLiteral("Command2"));
             auto *cancel = dialog->findChild<QPushButton *>(QStringLiteral("Command1"));
             if (action == QLatin1String("ok"))
@@ -116,9 +145,8 @@ private slots:
             else if (action == QLatin1String("closebox"))
                 dialog->close();
             else if (action == QLatin1String("doubleclick")) {
-                view->setCurrentItem(view->topLevelItem(2));
-                QTest::mouseDClick(view->viewport(), Qt::LeftButton, {},
-                                   view->visualItemRect(view->topLevelItem(2)).center());
+                view->setCurrentIndex(row(view, 2));
+                QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(row(view, 2)).center());
             } else if (action == QLatin1String("down-ok")) {
                 QTest::keyClick(view, Qt::Key_Down);
                 QTest::mouseClick(ok, Qt::LeftButton);

@@ -7,7 +7,7 @@
 
 #include <QLabel>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
 
 using testsupport::DeskFixture;
 using testsupport::member;
@@ -186,8 +186,8 @@ private slots:
              member(22, QStringLiteral("2202"), QStringLiteral("S-22"), QStringLiteral("Maria Silva Pereira"))});
         int rows = 0;
         testsupport::whenModal([&](QWidget *modal) {
-            auto *view = modal->findChild<QTreeWidget *>(QStringLiteral("ListView1"));
-            rows = view->topLevelItemCount();
+            auto *view = modal->findChild<QTreeView *>(QStringLiteral("ListView1"));
+            rows = view->model()->rowCount();
             if (action == QLatin1String("down"))
                 QTest::keyClick(view, Qt::Key_Down);
             if (action == QLatin1String("close"))

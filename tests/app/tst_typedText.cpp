@@ -4,7 +4,7 @@
 #include "tests/support/PostgresTestDatabase.h"
 
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
 
 using testsupport::member;
 
@@ -94,7 +94,7 @@ private slots:
         int pickerRows = 0;
         if (outcome == Outcome::Picker)
             testsupport::whenModal([&](QWidget *modal) {
-                pickerRows = modal->findChild<QTreeWidget *>(u"ListView1"_qs)->topLevelItemCount();
+                pickerRows = modal->findChild<QTreeView *>(u"ListView1"_qs)->model()->rowCount();
                 QTest::mouseClick(modal->findChild<QPushButton *>(u"Command2"_qs), Qt::LeftButton);
             });
         fixture->search(typed);

@@ -74,6 +74,10 @@ void tst_LikePattern::equalityIgnoresCaseAccentsAndTrailingBlanks_data()
     QTest::newRow("leading blanks count") << u" 1234"_qs << u"1234"_qs << false;
     QTest::newRow("different letters") << u"Sousa"_qs << u"Souza"_qs << false;
     QTest::newRow("longer text is not equal") << u"1234"_qs << u"1234'"_qs << false;
+    QTest::newRow("long upper run, signs beside A and Z kept")
+        << u"ZACARIAS@[`{QUINTELA"_qs << u"zacarias@[`{quintela"_qs << true;
+    QTest::newRow("at sign is not a grave accent") << u"ABCDEFG@"_qs << u"abcdefg`"_qs << false;
+    QTest::newRow("bracket is not a brace") << u"ABCDEFG[Z"_qs << u"abcdefg{z"_qs << false;
     QTest::newRow("precomposed and decomposed") << u"Jos\u00e9"_qs << u"Jose\u0301"_qs << true;
 }
 
