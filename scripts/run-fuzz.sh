@@ -53,13 +53,13 @@ for target in "${targets[@]}"; do
     [[ -n $executions ]] || executions=$(sed -nE 's/^#([0-9]+).*/\1/p' <<<"$last")
     cov=$(grep -oE 'cov: [0-9]+' <<<"$last" | grep -oE '[0-9]+' || true)
     features=$(grep -oE 'ft: [0-9]+' <<<"$last" | grep -oE '[0-9]+' || true)
-    units=$(find "$corpus" -type f | wc -l)
+    units=$(grep -oE 'corp: [0-9]+' <<<"$last" | grep -oE '[0-9]+' || true)
     if ((status != 0 || found > 0)); then
         crashed=1
         ((found > 0)) || found="exit $status"
         grep -E 'ERROR: |runtime error|property broken|SUMMARY' "$log" | head -n 5 || true
     fi
-    rows+=("$(printf '%-24s %10s %8s %8s %8s %s' "$target" "${executions:-?}" "${cov:-?}" "${features:-?}" "$units" "$found")")
+    rows+=("$(printf '%-24s %10s %8s %8s %8s %s' "$target" "${executions:-?}" "${cov:-?}" "${features:-?}" "${units:-?}" "$found")")
 done
 
 echo
