@@ -1,8 +1,9 @@
 # The two front doors: `make run` opens the desk, `make test` proves it.
 BUILD := build
 JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 60
 
-.PHONY: deps configure build run test demo screenshot asan benchmark format clean package package-test
+.PHONY: deps configure build run test demo screenshot asan fuzz benchmark format clean package package-test
 
 deps:
 	@scripts/install-deps.sh
@@ -30,6 +31,9 @@ test: build
 screenshot: build
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/render_screenshot docs/main-window.png
 
+fuzz: deps
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/run-fuzz.sh
+
 benchmark: build
 	@scripts/run-benchmark.sh $(BUILD)
 
@@ -51,4 +55,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) build-asan build-package
+	rm -rf $(BUILD) build-asan build-package build-fuzz

@@ -1,4 +1,5 @@
 #include "data/ShadowFile.h"
+#include "data/ShadowLines.h"
 #include "data/modDirectorios.h"
 #include "data/modRegistry.h"
 
@@ -7,7 +8,6 @@
 #include "platform/RegularFile.h"
 #include "platform/SpecialFolders.h"
 
-#include <QByteArrayList>
 #include <QDir>
 #include <QFile>
 
@@ -30,21 +30,8 @@ QString shadowFolderFile(const QString &name)
            QStringLiteral("ZEFA Software") + separator + name;
 }
 
-// Any operator can write the shadow file: no more of it is read than a desk's
-// settings need, and a line far longer than a value's limit is no setting.
-constexpr qint64 MaxShadowBytes = 1024 * 1024;
-// A value's bytes twice over (accents take two bytes in UTF-8) and its key.
-constexpr qsizetype MaxSettingLine = 2 * ValueBufferSize + 1024;
-
-struct ShadowLines
-{
-    QByteArrayList lines;
-    bool whole = true; // false when the file ran past MaxShadowBytes
-};
-
-// The shadow file's lines as stored (ANSI code page), without their line
-// ends; nothing when the file cannot be read. Lines are kept as bytes so that
-// a rewrite copies the other settings' lines byte for byte.
+// The shadow file's lines as stored (ANSI code page); nothing when the file
+// cannot be read.
 std::optional<ShadowLines> readShadowLines()
 {
     QFile file;
@@ -54,24 +41,7 @@ std::optional<ShadowLines> readShadowLines()
     // A failed read is no empty file: a rewrite from it would drop every line.
     if (file.error() != QFileDevice::NoError)
         return std::nullopt;
-    ShadowLines shadow;
-    shadow.whole = bytes.size() <= MaxShadowBytes;
-    shadow.lines = bytes.split('\n');
-    // The last line is cut short when the file ran past the limit, and is
-    // only the end of the file when that ends in a line end.
-    if (!shadow.whole || shadow.lines.constLast().isEmpty())
-        shadow.lines.removeLast();
-    for (QByteArray &line : shadow.lines) {
-        if (line.endsWith('\r'))
-            line.chop(1);
-    }
-    return shadow;
-}
-
-// A line belongs to the setting when it begins with "key:name=", in any case.
-bool lineMatches(const QString &line, const QString &lineKey)
-{
-    return line.startsWith(lineKey + QLatin1Char('='), Qt::CaseInsensitive);
+    return splitShadowLines(bytes);
 }
 
 // Writes the new shadow file beside the old one and lets it take the old
@@ -122,19 +92,11 @@ void setShadowReplaceHook(ShadowReplaceHook hook)
 QString LerValorShadow(const QString &keyPath, const QString &valueName)
 {
     try {
-        const QString lineKey = keyPath + QLatin1Char(':') + valueName;
         if (!modDirectorios::FicheiroTemConteudo(shadowFilePath()))
             return QString();
         const auto lines = readShadowLines();
-        if (!lines)
-            return QString();
-        for (const QByteArray &bytes : lines->lines) {
-            if (bytes.size() > MaxSettingLine)
-                continue;
-            const QString line = platform::decodeAnsiText(bytes);
-            if (line.size() > lineKey.size() && lineMatches(line, lineKey))
-                return line.mid(lineKey.size() + 1);
-        }
+        if (lines)
+            return shadowLineValue(lines->lines, keyPath, valueName);
     } catch (...) {
         // A shadow file that cannot be read holds nothing; the registry answers.
     }
@@ -158,7 +120,7 @@ bool GravarValorShadow(const QString &keyPath, const QString &valueName, const Q
         QByteArrayList rewritten;
         bool replaced = false;
         for (const QByteArray &line : lines->lines) {
-            if (!lineMatches(platform::decodeAnsiText(line), lineKey)) {
+            if (!shadowLineMatches(platform::decodeAnsiText(line), lineKey)) {
                 rewritten.append(line);
             } else if (!replaced) {
                 rewritten.append(newLine.toLocal8Bit());

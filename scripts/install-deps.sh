@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev libgl-dev
+    qt6-base-dev libgl-dev clang libclang-rt-dev
     libsqlite3-dev sqlite3 libsodium-dev
     unixodbc-dev odbc-postgresql tdsodbc postgresql
     xvfb xauth fonts-dejavu-core fonts-dejavu-extra python3

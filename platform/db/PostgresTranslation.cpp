@@ -114,6 +114,7 @@ private:
     // Renders the tokens up to the matching ")" (consumed, not rendered).
     QString untilClose()
     {
+        const sql::NestingGuard guard(m_depth);
         QString out;
         while (m_pos < m_tokens.size() && !isSymbol(m_tokens.at(m_pos), ')'))
             out += next();
@@ -260,6 +261,7 @@ private:
     QList<Token> m_tokens;
     qsizetype m_pos = 0;
     LastKind m_lastKind = LastKind::Other;
+    int m_depth = 0; // parentheses open around m_pos
 };
 
 } // namespace

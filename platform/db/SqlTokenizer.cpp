@@ -1,5 +1,8 @@
 #include "platform/db/SqlTokenizer.h"
 
+#include "platform/RuntimeError.h"
+#include "platform/db/ProviderErrors.h"
+
 namespace platform::sql {
 
 namespace {
@@ -52,6 +55,15 @@ qsizetype numberEnd(const QString &text, qsizetype i)
 }
 
 } // namespace
+
+NestingGuard::NestingGuard(int &depth) : m_depth(depth)
+{
+    if (++m_depth > MaxNestingDepth) {
+        --m_depth;
+        throw RuntimeError(ProviderError::StatementFailed,
+                           QStringLiteral("The statement is nested more than %1 levels deep.").arg(MaxNestingDepth));
+    }
+}
 
 QList<Token> tokenize(const QString &text)
 {

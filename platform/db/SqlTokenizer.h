@@ -30,6 +30,25 @@ struct Token
     bool isOperator(QStringView t) const { return kind == TokenKind::Operator && text == t; }
 };
 
+// How deeply parentheses and CASE may nest in a statement the translations
+// take. The desk's statements nest a few levels; text nested thousands deep
+// would exhaust the stack of the recursive rewrites, so it is refused instead.
+inline constexpr int MaxNestingDepth = 200;
+
+// Counts one level of nesting for as long as it lives; raises a RuntimeError
+// (a failed statement) past MaxNestingDepth.
+class NestingGuard
+{
+public:
+    explicit NestingGuard(int &depth);
+    ~NestingGuard() { --m_depth; }
+    NestingGuard(const NestingGuard &) = delete;
+    NestingGuard &operator=(const NestingGuard &) = delete;
+
+private:
+    int &m_depth;
+};
+
 // Splits statement text into tokens whose texts, joined, give back the text
 // exactly. An unterminated literal or comment runs to the end of the text.
 QList<Token> tokenize(const QString &text);

@@ -341,8 +341,12 @@ private:
     QList<Unit> m_units;
 };
 
+// The depth of translateSequence's own recursion, through groups and CASE.
+thread_local int sequenceDepth = 0;
+
 QString translateSequence(const QList<Node> &nodes)
 {
+    const NestingGuard guard(sequenceDepth);
     return ChainRewriter(unitsOf(nodes)).run();
 }
 

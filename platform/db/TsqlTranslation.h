@@ -17,7 +17,8 @@ inline constexpr const char *TranCountFunction = "velunas_trancount";
 // first (foldTextRuns), and a literal holding a NUL is cast from its bytes.
 // Other literals, bracketed names and comments are left alone;
 // text outside this subset passes unchanged. Raises a RuntimeError for any
-// other @name, which SQLite would silently take as an empty parameter.
+// other @name, which SQLite would silently take as an empty parameter, and for
+// parentheses or CASE nested deeper than MaxNestingDepth.
 QString translateTsql(const QString &statement);
 
 } // namespace platform::sql

@@ -1,0 +1,1 @@
+INSERT INTO tbVelunas (No_Empresa, Nome, Empresa, Email, Data) VALUES ('123', 'D' + CHAR(39) + 'Ávila', null, '', GETDATE()); SELECT MAX([Numero]) + 1 FROM [dbo].[tbVelunas]

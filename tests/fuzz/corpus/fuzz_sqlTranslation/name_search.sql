@@ -1,0 +1,1 @@
+SELECT * FROM vwAssociados_Completos_Activos WHERE nome_union like '%O' + CHAR(39) + 'Neil%Silva%'

@@ -1,0 +1,1 @@
+SELECT * FROM vwAssociados_Completos WHERE no_empresa = '12345' OR no_socio = '12345'
