@@ -1,5 +1,6 @@
 #include "platform/db/OdbcSession.h"
 
+#include "platform/db/OdbcConnectionPool.h"
 #include "platform/db/OdbcDiagnostics.h"
 #include "platform/db/OdbcResultReader.h"
 
@@ -53,9 +54,45 @@ OdbcSession::~OdbcSession()
     disconnect();
 }
 
+// A parked connection serves only after a round trip shows the server still
+// holds it; one the server dropped meanwhile is let go for a fresh login.
+bool OdbcSession::reuseParked(const QString &key, int probeSeconds)
+{
+    m_connection = odbcpool::take(key);
+    if (!m_connection)
+        return false;
+    // A server gone silent is given no longer than a fresh login would be.
+    const int commandTimeout = m_commandTimeoutSeconds;
+    if (probeSeconds > 0 && (commandTimeout == 0 || probeSeconds < commandTimeout))
+        m_commandTimeoutSeconds = probeSeconds;
+    QList<ErrorRecord> ignored;
+    bool alive = true;
+    try {
+        execute(QStringLiteral("SELECT 1"), nullptr, ignored);
+    } catch (const RuntimeError &) {
+        alive = false;
+    }
+    m_commandTimeoutSeconds = commandTimeout;
+    if (!alive) {
+        odbcpool::drop(m_connection);
+        m_connection = nullptr;
+        m_failed = false;
+    }
+    return alive;
+}
+
 void OdbcSession::connect(const OdbcTarget &target, QList<ErrorRecord> &errors)
 {
     disconnect();
+    m_commandTimeoutSeconds = target.commandTimeoutSeconds;
+    m_failed = false;
+    m_poolKey = target.reusable ? QStringLiteral("%1\n%2\n%3")
+                                      .arg(target.connectionString)
+                                      .arg(target.loginTimeoutSeconds)
+                                      .arg(target.commandTimeoutSeconds)
+                                : QString();
+    if (!m_poolKey.isEmpty() && reuseParked(m_poolKey, target.loginTimeoutSeconds))
+        return;
     SQLHENV env = environment(errors);
     SQLHDBC dbc = SQL_NULL_HDBC;
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc)))
@@ -75,7 +112,6 @@ void OdbcSession::connect(const OdbcTarget &target, QList<ErrorRecord> &errors)
     }
     // Warnings of a good login ("changed database context") are not errors of the connection.
     m_connection = dbc;
-    m_commandTimeoutSeconds = target.commandTimeoutSeconds;
 }
 
 ResultTable OdbcSession::execute(const QString &statement, qint64 *recordsAffected, QList<ErrorRecord> &errors)
@@ -97,6 +133,8 @@ ResultTable OdbcSession::execute(const QString &statement, qint64 *recordsAffect
         SQLSetStmtAttr(stmt.handle, SQL_ATTR_QUERY_TIMEOUT,
                        reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(m_commandTimeoutSeconds)), 0);
 
+    // Cleared again only when every result was read without an error.
+    m_failed = true;
     SQLRETURN rc = SQLExecDirectW(stmt.handle, const_cast<SQLWCHAR *>(wide(statement)), SQL_NTS);
     if (rc == SQL_NO_DATA && recordsAffected)
         *recordsAffected = 0; // a searched UPDATE or DELETE that touched no row
@@ -122,6 +160,7 @@ ResultTable OdbcSession::execute(const QString &statement, qint64 *recordsAffect
         }
         rc = SQLMoreResults(stmt.handle);
     }
+    m_failed = false;
     return first;
 }
 
@@ -129,9 +168,21 @@ void OdbcSession::disconnect()
 {
     if (!m_connection)
         return;
-    auto dbc = static_cast<SQLHDBC>(m_connection);
-    SQLDisconnect(dbc);
-    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+    // Nothing of this session's work may reach the next user: an open
+    // transaction is rolled back, and a session that met an error is not kept.
+    QList<ErrorRecord> ignored;
+    bool keep = !m_poolKey.isEmpty() && !m_failed;
+    if (keep) {
+        try {
+            execute(QStringLiteral("ROLLBACK"), nullptr, ignored);
+        } catch (const RuntimeError &) {
+            keep = false;
+        }
+    }
+    if (keep)
+        odbcpool::park(m_poolKey, m_connection);
+    else
+        odbcpool::drop(m_connection);
     m_connection = nullptr;
 }
 

@@ -13,6 +13,7 @@ struct OdbcTarget
     QString connectionString;
     int loginTimeoutSeconds = 0;   // 0: the driver's own default
     int commandTimeoutSeconds = 0; // each statement's bound; 0: none
+    bool reusable = false;         // a closed connection may serve the next open of the same target
 };
 
 // One ODBC connection through the wide-character API. Every result is read to
@@ -36,8 +37,12 @@ public:
     static QStringList installedDrivers();
 
 private:
+    bool reuseParked(const QString &key, int probeSeconds);
+
     void *m_connection = nullptr; // SQLHDBC, kept opaque so callers need no ODBC headers
     int m_commandTimeoutSeconds = 0;
+    QString m_poolKey;     // empty: not reusable
+    bool m_failed = false; // a statement failed: the session's state is not trusted to the next user
 };
 
 } // namespace platform

@@ -59,7 +59,7 @@ OdbcTarget mapPostgresConnection(const ConnectionProperties &properties, const Q
         if (ok && seconds >= 0)
             timeout = seconds;
     }
-    return {text, timeout, commandTimeoutSeconds(properties)};
+    return {text, timeout, commandTimeoutSeconds(properties), true};
 }
 
 } // namespace platform

@@ -45,6 +45,8 @@ private slots:
     void otherErrorsAreNotUniqueViolations();
     void failedLoginLeavesConnectionClosed();
     void longStatementEndsAtTheCommandTimeout();
+    void closedConnectionServesTheNextOpen_data();
+    void closedConnectionServesTheNextOpen();
 
 private:
     std::unique_ptr<testsupport::PostgresTestDatabase> m_database;
@@ -261,6 +263,45 @@ void PostgresProviderTest::failedLoginLeavesConnectionClosed()
     QCOMPARE(connection.State(), ConnectionState::Closed);
     QVERIFY(!connection.Errors().isEmpty());
     QVERIFY(connection.Errors().first().number != 0);
+}
+
+void PostgresProviderTest::closedConnectionServesTheNextOpen_data()
+{
+    QTest::addColumn<QString>("meanwhile");
+    QTest::addColumn<bool>("sameLogin");
+    QTest::newRow("closed after good work") << QString() << true;
+    QTest::newRow("closed inside a transaction") << u"BEGIN"_qs << true;
+    QTest::newRow("closed after a failed statement") << u"SELECT * FROM nenhuma"_qs << false;
+    QTest::newRow("dropped by the server while parked") << u"terminate"_qs << false;
+}
+
+// The next search reuses the last one's login, but never what it left behind.
+void PostgresProviderTest::closedConnectionServesTheNextOpen()
+{
+    QFETCH(QString, meanwhile);
+    QFETCH(bool, sameLogin);
+    const QString text = m_database->connectionString(QStringLiteral("haldor")) + u"Connect Timeout=3;"_qs;
+    const QString backend = u"SELECT pg_backend_pid() AS pid, (SELECT count(*) FROM tbVelunas) AS n"_qs;
+    Connection first;
+    first.setConnectionString(text);
+    first.Open();
+    const QVariant pid = first.Execute(backend)->value(u"pid"_qs);
+    if (meanwhile == u"BEGIN"_qs) {
+        first.Execute(meanwhile);
+        first.Execute(u"INSERT INTO tbVelunas (socio_id, base_dados, data, convite_no) VALUES (1, 1, now(), 1)"_qs);
+    } else if (!meanwhile.isEmpty() && meanwhile != u"terminate"_qs) {
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, first.Execute(meanwhile));
+    }
+    first.Close();
+    if (meanwhile == u"terminate"_qs)
+        m_connection->Execute(u"SELECT pg_terminate_backend(%1)"_qs.arg(pid.toLongLong()));
+
+    Connection next;
+    next.setConnectionString(text);
+    next.Open();
+    const auto rs = next.Execute(backend);
+    QCOMPARE(rs->value(u"pid"_qs) == pid, sameLogin);
+    QCOMPARE(rs->value(u"n"_qs).toLongLong(), 0); // an open transaction was rolled back
 }
 
 // The server ends the statement (statement_timeout); the connection stays usable.
