@@ -1,5 +1,7 @@
 #include "platform/DeskKey.h"
 
+#include "platform/RegularFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -8,7 +10,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <grp.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -66,27 +67,25 @@ QString deskKeyPath()
 DeskKey readDeskKey()
 {
     const QString path = deskKeyPath();
-    // Not blocking: a pipe put in the key's place must not hold the desk.
-    const int handle = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (handle < 0) {
+    const QString notAKey = QStringLiteral("the key %1 is not a file of %2 bytes").arg(path).arg(KeySize);
+    // A pipe put in the key's place is refused, never waited on.
+    QFile file;
+    if (!openRegularFile(file, path)) {
         const int error = errno;
+        const QFileInfo info(path);
+        if (info.exists() && !info.isFile())
+            return {{}, notAKey};
         const QString hint =
             error == EACCES
                 ? QStringLiteral(" (the account must be in the group %1)").arg(QLatin1String(OperatorsGroup))
                 : QString();
         return {{}, QStringLiteral("cannot read the key %1: %2%3").arg(path, systemError(error), hint)};
     }
-    struct stat status = {};
-    QByteArray bytes(KeySize + 1, Qt::Uninitialized);
-    ssize_t got = -1;
-    if (::fstat(handle, &status) == 0 && S_ISREG(status.st_mode))
-        got = ::read(handle, bytes.data(), bytes.size());
-    ::close(handle);
-    if (got != KeySize) {
+    QByteArray bytes = file.read(KeySize + 1);
+    if (bytes.size() != KeySize) {
         sodium_memzero(bytes.data(), size_t(bytes.size()));
-        return {{}, QStringLiteral("the key %1 is not a file of %2 bytes").arg(path).arg(KeySize)};
+        return {{}, notAKey};
     }
-    bytes.truncate(KeySize);
     return {bytes, {}};
 }
 
