@@ -4,6 +4,7 @@
 #include "platform/RuntimeError.h"
 #include "platform/db/Connection.h"
 #include "platform/db/ConnectionString.h"
+#include "platform/db/TextFolding.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -15,13 +16,13 @@ namespace {
 
 enum Column { ContactoId, NoEmpresa, NoSocio, NomeUnion, Empresa, Email, Activo, ColumnCount };
 
-// Lower case, no accents, letters and digits only: "N.º Sócio" -> "nosocio".
+// The desk's one folding, letters and digits only: "N.º Sócio" -> "nosocio".
 QString folded(const QString &name)
 {
     QString result;
-    for (const QChar c : name.normalized(QString::NormalizationForm_KD))
+    for (const QChar c : platform::sql::foldCaseAndAccents(name))
         if (c.isLetterOrNumber())
-            result += c.toCaseFolded();
+            result += c;
     return result;
 }
 
