@@ -77,7 +77,7 @@ void ResultsModel::appendTable(const platform::ResultTable &table)
     std::vector<qint64> numbers;
     bool allNumbers = rowCount() == 0 && key >= 0;
     for (qsizetype i = 0; allNumbers && i < table.rows.size(); ++i) {
-        const QVariant &value = table.rows.at(i).at(key);
+        const QVariant value = table.rows.value(i, key);
         allNumbers = value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int;
         numbers.push_back(value.toLongLong());
     }
@@ -87,8 +87,8 @@ void ResultsModel::appendTable(const platform::ResultTable &table)
             throw platform::RuntimeError(35602, QStringLiteral("Key is not unique in collection"));
     } else {
         std::vector<QString> keys;
-        for (const QList<QVariant> &row : table.rows)
-            keys.push_back(QLatin1Char('#') + (key >= 0 ? platform::CStr(row.at(key)) : QString()));
+        for (qsizetype i = 0; i < table.rows.size(); ++i)
+            keys.push_back(QLatin1Char('#') + (key >= 0 ? platform::CStr(table.rows.value(i, key)) : QString()));
         checkKeys(keys);
     }
     beginResetModel();
@@ -104,7 +104,7 @@ void ResultsModel::appendTable(const platform::ResultTable &table)
 QString ResultsModel::keyOf(int row) const
 {
     const qsizetype tableRow = row - static_cast<qsizetype>(m_rows.size());
-    return QLatin1Char('#') + (m_key >= 0 ? platform::CStr(m_table.rows.at(tableRow).at(m_key)) : QString());
+    return QLatin1Char('#') + (m_key >= 0 ? platform::CStr(m_table.rows.value(tableRow, m_key)) : QString());
 }
 
 QString ResultsModel::textOf(int row, int column) const
@@ -113,7 +113,7 @@ QString ResultsModel::textOf(int row, int column) const
     if (m_fields[column] < 0)
         return QStringLiteral(" ");
     try {
-        return modData::ListText(m_table.rows.at(tableRow).at(m_fields[column]), KindText);
+        return modData::ListText(m_table.rows.value(tableRow, m_fields[column]), KindText);
     } catch (const platform::RuntimeError &) {
         return QString(); // as ListField gives for a value it cannot show
     }

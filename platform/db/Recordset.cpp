@@ -115,7 +115,7 @@ QVariant Recordset::value(int index) const
     fieldName(index);
     if (isEOF() || isBOF())
         throw noCurrentRecord();
-    return m_table.rows.at(m_position).value(index);
+    return m_table.rows.value(m_position, index);
 }
 
 QVariant Recordset::value(const QString &name) const

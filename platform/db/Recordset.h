@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/db/ResultRows.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -14,7 +16,7 @@ class Connection;
 struct ResultTable
 {
     QStringList columns;
-    QList<QList<QVariant>> rows; // a Null field is an invalid QVariant
+    ResultRows rows; // a Null field is an invalid QVariant
 };
 
 // Cursor and lock types a caller may ask for; the rows are kept client-side

@@ -3,11 +3,10 @@
 #include "platform/RuntimeError.h"
 #include "platform/db/ProviderErrors.h"
 
-#include <QDateTime>
-
 #include <sqlite3.h>
 
 #include <memory>
+#include <vector>
 
 namespace platform::sqlite {
 
@@ -73,38 +72,36 @@ bool isDateTimeType(const char *declared)
     return type.contains("DATE") || type.contains("TIME");
 }
 
-QVariant dateTimeFromText(const QString &text)
+// The field as the engine holds it; the connection serves one thread, so its
+// column values are read directly.
+ResultRows::Field fieldOf(sqlite3_stmt *statement, int column, bool dateTime)
 {
-    static const QStringList formats = {
-        QStringLiteral("yyyy-MM-dd HH:mm:ss"), QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"),
-        QStringLiteral("yyyy-MM-ddTHH:mm:ss"), QStringLiteral("yyyy-MM-dd HH:mm"), QStringLiteral("yyyy-MM-dd")};
-    for (const QString &format : formats) {
-        const QDateTime when = QDateTime::fromString(text, format);
-        if (when.isValid())
-            return when;
-    }
-    return text; // not a date the desk wrote: shown as it is
-}
-
-QVariant columnValue(sqlite3_stmt *statement, int column, bool dateTime)
-{
-    switch (sqlite3_column_type(statement, column)) {
+    using Field = ResultRows::Field;
+    sqlite3_value *value = sqlite3_column_value(statement, column);
+    Field field;
+    switch (sqlite3_value_type(value)) {
     case SQLITE_INTEGER:
-        return QVariant::fromValue<qlonglong>(sqlite3_column_int64(statement, column));
+        field.kind = Field::Integer;
+        field.integer = sqlite3_value_int64(value);
+        break;
     case SQLITE_FLOAT:
-        return sqlite3_column_double(statement, column);
-    case SQLITE_TEXT: {
-        const auto *bytes = reinterpret_cast<const char *>(sqlite3_column_text(statement, column));
-        const QString text = QString::fromUtf8(bytes, sqlite3_column_bytes(statement, column));
-        return dateTime ? dateTimeFromText(text) : QVariant(text);
-    }
-    case SQLITE_BLOB: {
-        const auto *bytes = static_cast<const char *>(sqlite3_column_blob(statement, column));
-        return QByteArray(bytes, sqlite3_column_bytes(statement, column));
-    }
+        field.kind = Field::Double;
+        field.real = sqlite3_value_double(value);
+        break;
+    case SQLITE_TEXT:
+        field.kind = dateTime ? Field::DateText : Field::Text;
+        field.bytes = reinterpret_cast<const char *>(sqlite3_value_text(value));
+        field.length = sqlite3_value_bytes(value);
+        break;
+    case SQLITE_BLOB:
+        field.kind = Field::Blob;
+        field.bytes = static_cast<const char *>(sqlite3_value_blob(value));
+        field.length = sqlite3_value_bytes(value);
+        break;
     default:
-        return QVariant();
+        break;
     }
+    return field;
 }
 
 // A statement whose parameters nobody binds would read them as Null.
@@ -132,7 +129,9 @@ ResultTable runStatements(sqlite3 *db, const QString &text, qint64 *recordsAffec
     while (next < end) {
         sqlite3_stmt *raw = nullptr;
         const char *tail = nullptr;
-        if (sqlite3_prepare_v2(db, next, static_cast<int>(end - next), &raw, &tail) != SQLITE_OK)
+        // The length counts the text's closing NUL: told less, SQLite copies the
+        // rest of the text at every statement, and a text of many grows square.
+        if (sqlite3_prepare_v2(db, next, static_cast<int>(end - next) + 1, &raw, &tail) != SQLITE_OK)
             throw statementFailure(db, errors);
         Statement statement(raw);
         if (!statement && tail == next) {
@@ -148,6 +147,7 @@ ResultTable runStatements(sqlite3 *db, const QString &text, qint64 *recordsAffec
         const int columns = sqlite3_column_count(statement.get());
         const bool keepRows = columns > 0 && !haveRows;
         QList<bool> dateTime;
+        std::vector<ResultRows::Field> fields(static_cast<size_t>(columns));
         if (keepRows) {
             haveRows = true;
             for (int c = 0; c < columns; ++c) {
@@ -159,11 +159,9 @@ ResultTable runStatements(sqlite3 *db, const QString &text, qint64 *recordsAffec
         while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
             if (!keepRows)
                 continue;
-            QList<QVariant> row;
-            row.reserve(columns);
             for (int c = 0; c < columns; ++c)
-                row << columnValue(statement.get(), c, dateTime.at(c));
-            result.rows << row;
+                fields[static_cast<size_t>(c)] = fieldOf(statement.get(), c, dateTime.at(c));
+            result.rows.append(fields.data(), columns);
         }
         if (rc != SQLITE_DONE)
             throw statementFailure(db, errors);

@@ -155,6 +155,21 @@ void tst_SqliteProvider::readsValuesByTheirTypes()
     QVERIFY(!rs->value(QStringLiteral("altura")).isValid());
     QVERIFY(!rs->value(QStringLiteral("nascido")).isValid());
     QCOMPARE(rs->value(QStringLiteral("nome")).toString(), u"João O'Neil"_qs);
+
+    // Rows are kept packed: a blob, an empty text, a field past the row's end,
+    // and a copy that takes a row of its own without touching the first.
+    platform::ResultTable table = connection.query(QStringLiteral("SELECT x'00ff41', '', 1.5"));
+    QCOMPARE(table.rows.value(0, 0).toByteArray(), QByteArray("\x00\xff"
+                                                              "A",
+                                                              3));
+    QCOMPARE(table.rows.value(0, 1).typeId(), QMetaType::QString);
+    QVERIFY(table.rows.value(0, 1).toString().isEmpty());
+    QVERIFY(!table.rows.value(0, 3).isValid());
+    platform::ResultTable copy = table;
+    copy.rows.append({u"só na cópia"_qs});
+    QCOMPARE(table.rows.size(), 1);
+    QCOMPARE(copy.rows.at(0), table.rows.at(0));
+    QCOMPARE(copy.rows.value(1, 0).toString(), u"só na cópia"_qs);
 }
 
 void tst_SqliteProvider::evaluatesTheDesksExpressions_data()

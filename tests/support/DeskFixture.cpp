@@ -76,7 +76,7 @@ QList<QList<QVariant>> DeskFixture::rows(const QString &file, const QString &sta
     connection.Open();
     const platform::ResultTable table = connection.query(statement);
     connection.Close();
-    return table.rows;
+    return table.rows.toList();
 }
 
 void DeskFixture::search(const QString &text)

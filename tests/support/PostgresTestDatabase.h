@@ -90,7 +90,7 @@ public:
         platform::Connection connection;
         connection.setConnectionString(connectionString(QStringLiteral("public")));
         connection.Open();
-        const QList<QList<QVariant>> result = connection.query(statement).rows;
+        const QList<QList<QVariant>> result = connection.query(statement).rows.toList();
         connection.Close();
         return result;
     }
