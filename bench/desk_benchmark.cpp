@@ -145,7 +145,8 @@ private:
     sqlite3 *open(const QString &file, const QString &attach) const
     {
         sqlite3 *db = nullptr;
-        sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+        // As the desk opens them: a connection of one thread takes no lock of its own.
+        sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
         sqlite3_busy_timeout(db, 5000);
         platform::sqlite::installDeskFunctions(db);
         if (m_builtinLike)
