@@ -3,6 +3,7 @@
 #include "app/frmMainLayout.h"
 
 #include "Deployment.h"
+#include "controls/ImageBox.h"
 #include "controls/TextContrast.h"
 #include "platform/DeskFont.h"
 #include "system/modProcessos.h"
@@ -77,10 +78,10 @@ frmMain::~frmMain() = default;
 void frmMain::buildBanner()
 {
     // Image1 sits behind the three labels, so it is made first.
-    Image1 = place(new QLabel(Frame1), "Image1", frmMainLayout::Image1);
+    Image1 = place(new controls::ImageBox(Frame1), "Image1", frmMainLayout::Image1);
     Image1->setPixmap(QPixmap(QStringLiteral(":/velunas/banner.png")));
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Image2 = place(new QLabel(Frame1), "Image2", frmMainLayout::Image2);
+    Image2 = place(new controls::ImageBox(Frame1), "Image2", frmMainLayout::Image2);
     Image2->setPixmap(QPixmap(QStringLiteral(":/velunas/banner_side.png")));
     Image2->setScaledContents(true);
 

@@ -11,6 +11,7 @@
 #include "platform/MessageBox.h"
 #include "platform/MousePointer.h"
 #include "platform/RuntimeError.h"
+#include "platform/WindowRefresh.h"
 #include "platform/db/Recordset.h"
 #include "sqltext/modCode.h"
 #include "sqltext/modData.h"
@@ -154,7 +155,7 @@ void frmMain::Command4_Click()
         Command4->setEnabled(false);
         Label_MIRVA->setText(QString());
         Label_HALDOR->setText(QString());
-        repaint();
+        platform::Refresh(this);
         platform::SetMousePointer(this, platform::Pointer::Hourglass);
 
         DataEnvironment &data = Data();
@@ -174,16 +175,16 @@ void frmMain::Command4_Click()
         Label_HALDOR->setVisible(true);
         Label_HALDOR->setText(haldorUp ? QStringLiteral("Conectado ao servidor do HALDOR")
                                        : QStringLiteral("ERRO: não foi possivel ligar ao servidor do HALDOR"));
-        repaint();
+        platform::Refresh(this);
         const bool mirvaUp = testConnection(*ConnMIRVA);
         Label_MIRVA->setVisible(true);
         Label_MIRVA->setText(mirvaUp ? QStringLiteral("Conectado ao servidor da MIRVA")
                                      : QStringLiteral("ERRO: não foi possivel ligar ao servidor da MIRVA"));
-        repaint();
+        platform::Refresh(this);
         const bool deliveryUp = testConnection(*ConnSqlServer);
         for (auto &connection : previous)
             connection.reset();
-        repaint();
+        platform::Refresh(this);
 
         if (!haldorUp || !mirvaUp || !deliveryUp) {
             platform::MsgBox(QStringLiteral("Não foi possivel ligar a um dos servidores! Volte a tentar s.f.f."),

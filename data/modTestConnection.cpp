@@ -3,6 +3,7 @@
 #include "data/frmSQLServer.h"
 #include "data/modRegistry.h"
 #include "platform/MachineCipher.h"
+#include "platform/WindowRefresh.h"
 #include "platform/db/ConnectionString.h"
 
 #include <QCoreApplication>
@@ -36,8 +37,7 @@ bool isOpen(const platform::Connection &connection)
 
 void repaint(QWidget *widget)
 {
-    if (widget)
-        widget->repaint();
+    platform::Refresh(widget);
 }
 
 bool retryUntilOpen(platform::Connection &connection, QString &registryEntry, QWidget *callerForm,

@@ -3,6 +3,7 @@
 #include "app/frmMain.h"
 #include "app/frmMainLayout.h"
 
+#include "platform/WindowRefresh.h"
 #include "tests/support/TestSupport.h"
 
 #include <QApplication>
@@ -13,6 +14,18 @@
 #include <QTest>
 
 using controls::TwipsRect;
+
+// Which widgets were painted, in order.
+struct PaintCounter : QObject
+{
+    QList<QObject *> widgets;
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            widgets << watched;
+        return false;
+    }
+};
 
 class tst_frmMain : public QObject
 {
@@ -126,6 +139,26 @@ private slots:
         QCOMPARE(control<QLabel>("Image1")->pixmap().size(), QSize(600, 70));
         QCOMPARE(control<QLabel>("Image2")->pixmap().size(), QSize(41, 70));
         QVERIFY(control<QLabel>("Image2")->hasScaledContents());
+    }
+
+    // A connection test disables the window for a moment: the banner keeps its
+    // look, and a refresh paints at once what changed, and only that.
+    void disabledWindowAndRefresh()
+    {
+        const QImage enabled = control("Image2")->grab().toImage();
+        m_window->setEnabled(false);
+        QCOMPARE(control("Image2")->grab().toImage(), enabled);
+        m_window->setEnabled(true);
+        for (const char *name : {"Label_HALDOR", "Label_MIRVA"})
+            control(name)->setVisible(true);
+        QApplication::processEvents();
+
+        PaintCounter painted;
+        for (const char *name : {"Label_HALDOR", "FXNo_TAP", "Command4", "Image1"})
+            control(name)->installEventFilter(&painted);
+        control<QLabel>("Label_HALDOR")->setText(QStringLiteral("ERRO: não foi possivel ligar ao servidor do HALDOR"));
+        platform::Refresh(m_window.get());
+        QCOMPARE(painted.widgets, QList<QObject *>{control("Label_HALDOR")});
     }
 
     void startState()
