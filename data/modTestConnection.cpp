@@ -2,6 +2,7 @@
 
 #include "data/frmSQLServer.h"
 #include "data/modRegistry.h"
+#include "platform/DisabledWindow.h"
 #include "platform/MachineCipher.h"
 #include "platform/WindowRefresh.h"
 #include "platform/db/ConnectionString.h"
@@ -9,6 +10,8 @@
 #include <QCoreApplication>
 #include <QPointer>
 #include <QPushButton>
+
+#include <optional>
 
 namespace modTestConnection {
 
@@ -68,8 +71,7 @@ bool TestConnection(platform::Connection &connection, QString &registryEntry, QW
 {
     // Disabling the caller drops its focus; it gets it back with its keys.
     const QPointer<QWidget> focus = callerForm ? callerForm->focusWidget() : nullptr;
-    if (callerForm)
-        callerForm->setEnabled(false);
+    auto disabled = std::make_optional<platform::DisabledWindow>(callerForm);
     if (connection.State() == platform::ConnectionState::Closed)
         ignoringErrors([&] { OpenConnection(connection, registryEntry, connectionString); });
 
@@ -102,8 +104,7 @@ bool TestConnection(platform::Connection &connection, QString &registryEntry, QW
         delete window;
         problemWindow() = nullptr;
     }
-    if (callerForm)
-        callerForm->setEnabled(true);
+    disabled.reset();
     if (focus && focus->isEnabled())
         focus->setFocus(Qt::OtherFocusReason);
     return result;

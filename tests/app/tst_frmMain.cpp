@@ -3,6 +3,7 @@
 #include "app/frmMain.h"
 #include "app/frmMainLayout.h"
 
+#include "platform/DisabledWindow.h"
 #include "platform/WindowRefresh.h"
 #include "tests/support/TestSupport.h"
 
@@ -142,7 +143,8 @@ private slots:
     }
 
     // A connection test disables the window for a moment: the banner keeps its
-    // look, and a refresh paints at once what changed, and only that.
+    // look, a refresh paints at once what changed, and only that, and the
+    // moment of the test itself repaints nothing.
     void disabledWindowAndRefresh()
     {
         const QImage enabled = control("Image2")->grab().toImage();
@@ -159,6 +161,17 @@ private slots:
         control<QLabel>("Label_HALDOR")->setText(QStringLiteral("ERRO: não foi possivel ligar ao servidor do HALDOR"));
         platform::Refresh(m_window.get());
         QCOMPARE(painted.widgets, QList<QObject *>{control("Label_HALDOR")});
+
+        // Disabled and enabled again for a test: input refused, nothing redrawn.
+        painted.widgets.clear();
+        {
+            platform::DisabledWindow disabled(m_window.get());
+            QVERIFY(!control("Command4")->isEnabled());
+            platform::Refresh(m_window.get());
+        }
+        QVERIFY(control("Command4")->isEnabled());
+        platform::Refresh(m_window.get());
+        QCOMPARE(painted.widgets, QList<QObject *>());
     }
 
     void startState()
