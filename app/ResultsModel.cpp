@@ -7,6 +7,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <functional>
 
 using Row = frmMainResults::Row;
 
@@ -76,13 +77,16 @@ void ResultsModel::appendTable(const platform::ResultTable &table)
     // Whole-number keys, the usual kind, are checked without making their texts.
     std::vector<qint64> numbers;
     bool allNumbers = rowCount() == 0 && key >= 0;
+    numbers.reserve(allNumbers ? static_cast<size_t>(table.rows.size()) : 0);
     for (qsizetype i = 0; allNumbers && i < table.rows.size(); ++i) {
-        const QVariant value = table.rows.value(i, key);
-        allNumbers = value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int;
-        numbers.push_back(value.toLongLong());
+        qint64 number = 0;
+        allNumbers = table.rows.integerAt(i, key, &number);
+        numbers.push_back(number);
     }
     if (allNumbers) {
-        std::sort(numbers.begin(), numbers.end());
+        // Rows usually come in key order: then no key can repeat, and no sort is needed.
+        if (!std::is_sorted(numbers.begin(), numbers.end(), std::less_equal<>()))
+            std::sort(numbers.begin(), numbers.end());
         if (std::adjacent_find(numbers.begin(), numbers.end()) != numbers.end())
             throw platform::RuntimeError(35602, QStringLiteral("Key is not unique in collection"));
     } else {

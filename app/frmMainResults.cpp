@@ -38,6 +38,7 @@ frmMainResults::frmMainResults(QWidget *owner) : QDialog(owner)
     ListView1->setColumnHidden(ResultsModel::CompanyColumn, true);
     ListView1->setColumnHidden(ResultsModel::EmailColumn, true);
     ListView1->setRootIsDecorated(false);
+    // Every row is one line: the list need not measure each of 100,000 to lay them out.
     ListView1->setUniformRowHeights(true);
     ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListView1->setSelectionMode(QAbstractItemView::SingleSelection);

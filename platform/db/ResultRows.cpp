@@ -195,6 +195,24 @@ QVariant ResultRows::value(qsizetype row, qsizetype column) const
     return at ? d->read(at) : QVariant();
 }
 
+bool ResultRows::integerAt(qsizetype row, qsizetype column, qint64 *value) const
+{
+    if (row < 0 || row >= size() || column < 0)
+        return false;
+    const char *at = d->fieldAt(static_cast<size_t>(row), column);
+    if (at && *at == Field::Integer) {
+        *value = readAt<qint64>(at + 1);
+        return true;
+    }
+    if (!at || *at != Variant)
+        return false;
+    const QVariant &kept = d->variants[readAt<size_t>(at + 1)];
+    if (kept.typeId() != QMetaType::LongLong && kept.typeId() != QMetaType::Int)
+        return false;
+    *value = kept.toLongLong();
+    return true;
+}
+
 QList<QVariant> ResultRows::at(qsizetype row) const
 {
     QList<QVariant> values;

@@ -39,6 +39,9 @@ public:
     bool isEmpty() const { return size() == 0; }
     // A field the row lacks reads as Null, as QList::value gives.
     QVariant value(qsizetype row, qsizetype column) const;
+    // The field as a whole number, without making a QVariant: false unless the
+    // engine handed over an integer (a key checked over every row).
+    bool integerAt(qsizetype row, qsizetype column, qint64 *value) const;
     QList<QVariant> at(qsizetype row) const;
     QList<QVariant> first() const { return at(0); }
     QList<QList<QVariant>> toList() const;
