@@ -259,7 +259,8 @@ void tst_shadowfile::specialFolders_data()
     QTest::newRow("documents") << 5 << true;
     QTest::newRow("application data") << 26 << true;
     QTest::newRow("local application data") << 28 << true;
-    QTest::newRow("unknown number") << 0x2A << false;
+    QTest::newRow("common application data") << 35 << true;
+    QTest::newRow("unknown number") << 0x7E << false;
     QTest::newRow("negative number") << -1 << false;
 }
 
