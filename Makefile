@@ -64,6 +64,7 @@ test-windows: windows
 
 windows-installer: windows
 	@scripts/windows-installer.sh build-windows
+	@scripts/windows-installer-test.sh build-windows
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

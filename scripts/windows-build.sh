@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds the desk for Windows: the cached Windows libraries (scripts/windows-deps.sh),
 # then the whole project cross-compiled with mingw-w64 into BUILD (build-windows).
+# The built-in embedded registers are those the installer makes in the common
+# application-data folder.
 # Usage: windows-build.sh [BUILD]
 set -euo pipefail
 
@@ -19,6 +21,7 @@ fi
 cmake -S "$root" -B "$build" -G Ninja --log-level=WARNING \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
     -DCMAKE_BUILD_TYPE=Release \
+    -DVELUNAS_DEMO_DIR=C:/ProgramData/Velunas/data \
     -DVELUNAS_WINDOWS_PREFIXES="$prefixes" \
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
     "${launcher[@]}"
