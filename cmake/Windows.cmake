@@ -1,6 +1,7 @@
 # The Windows build, cross-compiled with mingw-w64 (cmake/mingw-w64-x86_64.cmake)
 # and run under Wine: every test and helper starts through scripts/windows-wine.sh,
 # which finds the DLLs in the folders listed in windows-dll-dirs.txt.
+enable_language(RC)
 if(NOT CMAKE_CROSSCOMPILING)
     return()
 endif()

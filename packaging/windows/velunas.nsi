@@ -9,6 +9,8 @@ RequestExecutionLevel admin
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Velunas"
 
 Name "Velunas ${VERSION}"
+Icon "velunas.ico"
+UninstallIcon "velunas.ico"
 OutFile "${OUTFILE}"
 InstallDir "$PROGRAMFILES64\Velunas"
 ShowInstDetails show
