@@ -37,6 +37,16 @@ while IFS= read -r name; do
     export "WINE$name=${!name}"
 done < <(compgen -e | grep '^QT_' || true)
 export WINEQT_FORCE_STDERR_LOGGING=1
+# Qt's offscreen platform on Windows reads fonts from a folder, not the system.
+export WINEQT_QPA_FONTDIR=${WINEQT_QPA_FONTDIR:-$(windows_path /usr/share/fonts/truetype/dejavu)}
 [[ -n "${VELUNAS_BIN_DIR:-}" ]] && export VELUNAS_BIN_DIR="$(windows_path "$VELUNAS_BIN_DIR")"
 
-exec wine "$@"
+# Helpers Wine starts beside the program (a console host for each console
+# child) outlive it holding its output: given the test runner's pipe, they
+# would keep it waiting. So the output goes through a file of its own.
+output=$(mktemp)
+status=0
+wine "$@" >"$output" 2>&1 </dev/null || status=$?
+cat "$output"
+rm -f "$output"
+exit "$status"
