@@ -3,7 +3,8 @@ BUILD := build
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 
-.PHONY: deps configure build run test demo screenshot asan fuzz benchmark format clean package package-test
+.PHONY: deps configure build run test demo screenshot asan fuzz benchmark format clean package package-test \
+	windows test-windows windows-installer
 
 deps:
 	@scripts/install-deps.sh
@@ -50,6 +51,20 @@ package: deps
 
 package-test: deps
 	@scripts/package-test.sh build-package $(BUILD)
+
+# The desk for Windows, cross-built in build-windows/ against Qt, libsodium and
+# SQLite built once from Debian's sources (cached in /var/cache/velunas-windows);
+# its tests under Wine; its installer (build-windows/Velunas-Setup-<version>.exe).
+windows:
+	@scripts/install-deps.sh windows
+	@JOBS=$(JOBS) scripts/windows-build.sh build-windows
+
+test-windows: windows
+	@JOBS=$(JOBS) scripts/windows-test.sh build-windows
+
+windows-installer: windows
+	@scripts/windows-installer.sh build-windows
+	@scripts/windows-installer-test.sh build-windows
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

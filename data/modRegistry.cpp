@@ -34,9 +34,19 @@ bool isReference(const QVariant &value)
 // counts the terminating NUL, which is dropped after trimming the spaces.
 QString bufferText(const QByteArray &buffer, quint32 length)
 {
-    const QString text =
-        platform::trimSpaces(QString::fromLocal8Bit(buffer.constData(), qMin<qsizetype>(length, buffer.size())));
-    return text.isEmpty() ? QStringLiteral("") : text.chopped(1);
+    // The text ends at its terminating NUL, found rather than assumed to be the
+    // last byte: Windows' decoder drops a trailing NUL, which left every value
+    // one character short. Leading blanks go, trailing ones stay, as the NUL
+    // shielded them from the trim.
+    QByteArray data = buffer.left(qMin<qsizetype>(length, buffer.size()));
+    const qsizetype nul = data.indexOf('\0');
+    if (nul >= 0)
+        data.truncate(nul);
+    const QString text = QString::fromLocal8Bit(data);
+    qsizetype start = 0;
+    while (start < text.size() && text.at(start) == QLatin1Char(' '))
+        ++start;
+    return text.mid(start);
 }
 
 } // namespace

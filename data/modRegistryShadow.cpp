@@ -30,8 +30,8 @@ QString shadowFolderFile(const QString &name)
            QStringLiteral("ZEFA Software") + separator + name;
 }
 
-// The shadow file's lines as stored (ANSI code page); nothing when the file
-// cannot be read.
+// The shadow file's lines as stored (UTF-8 or the ANSI code page); nothing
+// when the file cannot be read.
 std::optional<ShadowLines> readShadowLines()
 {
     QFile file;
@@ -117,18 +117,20 @@ bool GravarValorShadow(const QString &keyPath, const QString &valueName, const Q
                 return true;
         }
 
+        // Written as UTF-8, which the reader takes first: the ANSI code page
+        // of Windows would turn what it lacks into '?'.
         QByteArrayList rewritten;
         bool replaced = false;
         for (const QByteArray &line : lines->lines) {
             if (!shadowLineMatches(platform::decodeAnsiText(line), lineKey)) {
                 rewritten.append(line);
             } else if (!replaced) {
-                rewritten.append(newLine.toLocal8Bit());
+                rewritten.append(newLine.toUtf8());
                 replaced = true;
             }
         }
         if (!replaced)
-            rewritten.append(newLine.toLocal8Bit());
+            rewritten.append(newLine.toUtf8());
         return rewriteShadow(rewritten);
     } catch (...) {
         return false;

@@ -59,8 +59,10 @@ bool retryUntilOpen(platform::Connection &connection, QString &registryEntry, QW
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         if (window.Desistiu)
             return false;
-        window.showPainted();
+        // Disabled before it is drawn, as at the first attempt: painted the other
+        // way round, the button looked usable through the whole attempt.
         window.Command1->setEnabled(false);
+        window.showPainted();
     }
 }
 

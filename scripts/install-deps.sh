@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the desk needs to build, run and be tested;
-# only what is missing, so a second run does nothing.
+# only what is missing, so a second run does nothing. With "windows": also
+# what the Windows build needs.
 set -euo pipefail
 
 packages=(
@@ -11,6 +12,16 @@ packages=(
     xvfb xauth fonts-dejavu-core fonts-dejavu-extra python3
     debootstrap dpkg-dev file lintian
 )
+
+# `install-deps.sh windows`: also what the Windows build, its tests under Wine
+# and its installer need (the cross compilers, Wine, NSIS, the tools that
+# build libsodium and SQLite from their sources).
+if [[ "${1:-}" == windows ]]; then
+    packages+=(
+        g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
+        wine wine64 nsis autoconf automake libtool tcl
+    )
+fi
 
 missing=()
 for package in "${packages[@]}"; do

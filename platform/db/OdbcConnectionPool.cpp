@@ -1,12 +1,11 @@
 #include "platform/db/OdbcConnectionPool.h"
 
+#include "platform/db/OdbcApi.h"
+
 #include <QDeadlineTimer>
 #include <QList>
 
 #include <mutex>
-
-#include <sql.h>
-#include <sqlext.h>
 
 namespace platform::odbcpool {
 

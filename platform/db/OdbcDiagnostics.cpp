@@ -1,9 +1,7 @@
 #include "platform/db/OdbcDiagnostics.h"
 
+#include "platform/db/OdbcApi.h"
 #include "platform/db/ProviderErrors.h"
-
-#include <sqlext.h>
-#include <sqlucode.h>
 
 #include <vector>
 

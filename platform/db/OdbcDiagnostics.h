@@ -2,8 +2,7 @@
 
 #include "platform/RuntimeError.h"
 #include "platform/db/Connection.h"
-
-#include <sql.h>
+#include "platform/db/OdbcApi.h"
 
 namespace platform::odbc {
 

@@ -1,12 +1,10 @@
 #include "platform/db/OdbcResultReader.h"
 
+#include "platform/db/OdbcApi.h"
 #include "platform/db/OdbcDiagnostics.h"
 
 #include <QByteArray>
 #include <QDateTime>
-
-#include <sqlext.h>
-#include <sqlucode.h>
 
 #include <type_traits>
 #include <vector>

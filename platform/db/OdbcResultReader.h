@@ -1,8 +1,7 @@
 #pragma once
 
 #include "platform/db/Connection.h"
-
-#include <sql.h>
+#include "platform/db/OdbcApi.h"
 
 namespace platform::odbc {
 

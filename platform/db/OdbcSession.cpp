@@ -1,12 +1,9 @@
 #include "platform/db/OdbcSession.h"
 
+#include "platform/db/OdbcApi.h"
 #include "platform/db/OdbcConnectionPool.h"
 #include "platform/db/OdbcDiagnostics.h"
 #include "platform/db/OdbcResultReader.h"
-
-#include <sql.h>
-#include <sqlext.h>
-#include <sqlucode.h>
 
 namespace platform {
 

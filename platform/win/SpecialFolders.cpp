@@ -18,13 +18,11 @@ QString specialFolderPath(int csidl)
 {
     if (csidl == Csidl::CommonAppData && !commonAppDataOverride().isEmpty())
         return commonAppDataOverride();
-    LPITEMIDLIST list = nullptr;
-    if (SHGetSpecialFolderLocation(nullptr, csidl, &list) != S_OK)
+    // The wide form: a folder named outside the ANSI code page keeps its name.
+    wchar_t buffer[MAX_PATH] = {};
+    if (SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buffer) != S_OK)
         return QString();
-    char buffer[MAX_PATH] = {};
-    const bool ok = SHGetPathFromIDListA(list, buffer);
-    CoTaskMemFree(list);
-    return ok ? QString::fromLocal8Bit(buffer).trimmed() : QString();
+    return QString::fromWCharArray(buffer).trimmed();
 }
 
 void overrideCommonAppData(const QString &path)

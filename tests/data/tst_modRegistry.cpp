@@ -27,9 +27,10 @@ QString deskUser(const QString &exportedText)
     return uR"([HKEY_LOCAL_MACHINE\SOFTWARE\Quorvane\Desk])"_s + u"\n\"dtUser\"=\""_s + exportedText + u"\"\n"_s;
 }
 
+// Bytes as the registry's narrow form counts them: in the ANSI code page.
 QString valueOfBytes(qsizetype bytes, const QString &unit)
 {
-    return QString(unit).repeated(bytes / unit.toUtf8().size());
+    return QString(unit).repeated(bytes / unit.toLocal8Bit().size());
 }
 
 } // namespace

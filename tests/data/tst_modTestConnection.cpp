@@ -1,10 +1,12 @@
 #include "data/DemoDatabase.h"
 #include "data/frmSQLServer.h"
 #include "data/modTestConnection.h"
+#include "platform/DeskFont.h"
 #include "tests/support/ObservedProvider.h"
 
 #include <QApplication>
 #include <QFile>
+#include <QFontInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -247,6 +249,9 @@ void tst_modTestConnection::closeRequestHidesTheVisibleWindow()
 
 void tst_modTestConnection::textsFitTheirPlaces()
 {
+    const QString face = platform::DeskFont(false, 8).family();
+    if (QFontInfo(platform::DeskFont(false, 8)).family() != face)
+        QSKIP("The desk's font is not installed here.");
     frmSQLServer window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));

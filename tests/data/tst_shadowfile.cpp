@@ -48,8 +48,8 @@ void tst_shadowfile::shadowFileLocation()
         SettingsSandbox sandbox;
         const QString common = modDirectorios::ObterPastaEspecial(35);
         QVERIFY(common != u"/var/lib"_s);
-        QCOMPARE(modRegistry::shadowFilePath(), common + u"/ZEFA Software/RegShadow.db"_s);
-        QCOMPARE(modRegistry::shadowTempPath(), common + u"/ZEFA Software/RegShadow.tmp"_s);
+        QCOMPARE(QDir::fromNativeSeparators(modRegistry::shadowFilePath()), common + u"/ZEFA Software/RegShadow.db"_s);
+        QCOMPARE(QDir::fromNativeSeparators(modRegistry::shadowTempPath()), common + u"/ZEFA Software/RegShadow.tmp"_s);
     }
 #ifndef Q_OS_WIN
     // Only the path is asked for: the machine's own folder is not touched.
@@ -259,7 +259,8 @@ void tst_shadowfile::specialFolders_data()
     QTest::newRow("documents") << 5 << true;
     QTest::newRow("application data") << 26 << true;
     QTest::newRow("local application data") << 28 << true;
-    QTest::newRow("unknown number") << 0x2A << false;
+    QTest::newRow("common application data") << 35 << true;
+    QTest::newRow("unknown number") << 0x7E << false;
     QTest::newRow("negative number") << -1 << false;
 }
 

@@ -9,6 +9,12 @@
 #include <QFile>
 #include <QTimer>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+
+#include <wincrypt.h>
+#endif
+
 namespace testsupport {
 
 MessageBoxRecorder::MessageBoxRecorder()
@@ -86,8 +92,19 @@ void useDeskKey(const QString &folder, const QByteArray &bytes)
 {
     const QString path = folder + (bytes.isEmpty() ? QStringLiteral("/sem-chave") : QStringLiteral("/dtpassword.key"));
     if (!bytes.isEmpty()) {
+#ifdef Q_OS_WIN
+        // Kept as Windows keeps the key: sealed by DPAPI for this computer.
+        DATA_BLOB in{static_cast<DWORD>(bytes.size()), reinterpret_cast<BYTE *>(const_cast<char *>(bytes.data()))};
+        DATA_BLOB out{};
+        if (!CryptProtectData(&in, nullptr, nullptr, nullptr, nullptr, CRYPTPROTECT_LOCAL_MACHINE, &out))
+            qFatal("cannot protect the test key");
+        const QByteArray stored(reinterpret_cast<const char *>(out.pbData), static_cast<qsizetype>(out.cbData));
+        LocalFree(out.pbData);
+#else
+        const QByteArray &stored = bytes;
+#endif
         QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(stored) != stored.size())
             qFatal("cannot write the test key %s", qPrintable(path));
     }
     qputenv("VELUNAS_KEY_FILE", QFile::encodeName(path));

@@ -2,6 +2,7 @@
 #include "system/modProcessos.h"
 
 #include "platform/ProcessList.h"
+#include "tests/support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,12 +23,27 @@ private:
     QString m_unique;
     std::vector<std::unique_ptr<QProcess>> m_processes;
 
-    // A copy of sleep under the given file name, running until ended.
-    QProcess *start(const QString &fileName)
+    // The image name of a program called name: Windows names end in ".exe".
+    static QString image(const QString &name)
     {
-        const QString path = m_dir.filePath(fileName);
+#ifdef Q_OS_WIN
+        return name + QStringLiteral(".exe");
+#else
+        return name;
+#endif
+    }
+
+    // A copy of an idle program under the given name, running until ended.
+    QProcess *start(const QString &name)
+    {
+        const QString path = m_dir.filePath(image(name));
+#ifdef Q_OS_WIN
+        const QString idle = testsupport::binaryDir() + QStringLiteral("/idle_process.exe");
+#else
+        const QString idle = QStringLiteral("/bin/sleep");
+#endif
         if (!QFile::exists(path))
-            QFile::copy(QStringLiteral("/bin/sleep"), path);
+            QFile::copy(idle, path);
         auto process = std::make_unique<QProcess>();
         process->start(path, {QStringLiteral("300")});
         if (!process->waitForStarted())
@@ -38,7 +54,13 @@ private:
 
     static bool endedByKill(QProcess *process)
     {
+#ifdef Q_OS_WIN
+        // Ended with exit code 0, which Windows does not tell from a normal
+        // exit; the idle program would have run for minutes.
+        return process->waitForFinished(5000);
+#else
         return process->waitForFinished(5000) && process->exitStatus() == QProcess::CrashExit;
+#endif
     }
 
 private slots:
@@ -97,7 +119,7 @@ private slots:
         QProcess *second = start(m_unique + QStringLiteral("VELUNAS"));
         QProcess *prefixed = start(QStringLiteral("my_") + m_unique + QStringLiteral("velunas"));
         QVERIFY(first && second && prefixed);
-        QVERIFY(modProcessos::KillProcessByName(m_unique + QStringLiteral("Velunas")));
+        QVERIFY(modProcessos::KillProcessByName(image(m_unique + QStringLiteral("Velunas"))));
         QVERIFY(endedByKill(first));
         QVERIFY(endedByKill(second));
         QVERIFY(endedByKill(prefixed));
@@ -108,7 +130,7 @@ private slots:
         QProcess *target = start(m_unique + QStringLiteral("desk"));
         QProcess *backup = start(m_unique + QStringLiteral("desk.bak"));
         QVERIFY(target && backup);
-        QVERIFY(modProcessos::KillProcessByName(m_unique + QStringLiteral("desk")));
+        QVERIFY(modProcessos::KillProcessByName(image(m_unique + QStringLiteral("desk"))));
         QVERIFY(endedByKill(target));
         QVERIFY(!backup->waitForFinished(300));
         QCOMPARE(backup->state(), QProcess::Running);
@@ -130,7 +152,7 @@ private slots:
         QFETCH(bool, ended);
         QProcess *process = start(m_unique + running);
         QVERIFY(process);
-        const QString listed = m_unique + QStringLiteral("velunas");
+        const QString listed = image(m_unique + QStringLiteral("velunas"));
         QCOMPARE(platform::terminateProcess(
                      process->processId(),
                      [&listed](const QString &image) { return modProcessos::ImageNameMatches(image, listed); }),
@@ -145,7 +167,7 @@ private slots:
     {
         QProcess *bystander = start(m_unique + QStringLiteral("bystander"));
         QVERIFY(bystander);
-        QVERIFY(!modProcessos::KillProcessByName(m_unique + QStringLiteral("nobody")));
+        QVERIFY(!modProcessos::KillProcessByName(image(m_unique + QStringLiteral("nobody"))));
         QCOMPARE(bystander->state(), QProcess::Running);
     }
 };
