@@ -160,7 +160,7 @@ void createDatabaseFile(const QString &path, const QString &script)
     if (QFileInfo::exists(path))
         throw RuntimeError(ProviderError::OpenFailed, QStringLiteral("[SQLite] the file already exists: %1").arg(path));
     sqlite3 *db = nullptr;
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = path.toUtf8(); // SQLite takes UTF-8 names on every system
     int rc = sqlite3_open_v2(name.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     if (rc == SQLITE_OK)
         rc = installDeskFunctions(db);
