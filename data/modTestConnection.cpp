@@ -38,18 +38,13 @@ bool isOpen(const platform::Connection &connection)
     return connection.State() == platform::ConnectionState::Open;
 }
 
-void repaint(QWidget *widget)
-{
-    platform::Refresh(widget);
-}
-
 bool retryUntilOpen(platform::Connection &connection, QString &registryEntry, QWidget *callerForm,
                     QString &connectionString, frmSQLServer &window)
 {
     for (;;) {
         if (OpenConnection(connection, registryEntry, connectionString))
             return true;
-        repaint(callerForm);
+        platform::Refresh(callerForm);
         window.Command1->setEnabled(true);
         window.Desistiu = false;
         if (!window.isVisible())
@@ -83,7 +78,7 @@ bool TestConnection(platform::Connection &connection, QString &registryEntry, QW
     } catch (...) {
         probeFailed = true;
     }
-    repaint(callerForm);
+    platform::Refresh(callerForm);
 
     bool result = false;
     if (isOpen(connection) && connection.Errors().isEmpty() && !probeFailed) {

@@ -28,73 +28,68 @@ qt_options=(
     -qt-zlib -qt-pcre -qt-libpng -qt-harfbuzz -qt-freetype -qt-doubleconversion
 )
 
-build_qt() {
+# Builds one part into the cache unless it is there already; prints its
+# install folder. The builder gets the source, a scratch folder and the
+# install folder, and its output goes to standard error.
+cached_build() {
+    local name=$1 package=$2 builder=$3
+    shift 3
     local src version prefix work
-    src=$("$root/scripts/windows-sources.sh" qt6-base "$cache/src")
+    src=$("$root/scripts/windows-sources.sh" "$package" "$cache/src")
     version=$(source_version "$src")
-    prefix="$cache/qt-$(cache_key "$version" "${qt_options[@]}")"
+    prefix="$cache/$name-$(cache_key "$version" "$@")"
     if [[ -f "$prefix/.complete" ]]; then echo "$prefix"; return; fi
-    log "building Qt $version for Windows into $prefix (long: about 20 minutes on 2 cores)"
-    work="$cache/work/qt"
+    log "building $package $version for Windows into $prefix"
+    work="$cache/work/$name"
     rm -rf "$work" "$prefix"
-    mkdir -p "$work"
-    (cd "$work" && nice -n 15 "$src/configure" -prefix "$prefix" -qt-host-path /usr "${qt_options[@]}" \
-        -- -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake) >&2
-    nice -n 15 cmake --build "$work" --parallel "$jobs" >&2
-    cmake --install "$work" >&2
+    VERSION=$version "$builder" "$src" "$work" "$prefix" >&2
     rm -rf "$work"
     touch "$prefix/.complete"
     echo "$prefix"
 }
 
-build_sodium() {
-    local src version prefix work
-    src=$("$root/scripts/windows-sources.sh" libsodium "$cache/src")
-    version=$(source_version "$src")
-    prefix="$cache/sodium-$(cache_key "$version" "--host=$host" --disable-static)"
-    if [[ -f "$prefix/.complete" ]]; then echo "$prefix"; return; fi
-    log "building libsodium $version for Windows into $prefix"
-    work="$cache/work/sodium"
-    rm -rf "$work" "$prefix"
+qt_builder() {
+    local src=$1 work=$2 prefix=$3
+    log "(Qt is long: about 20 minutes on 2 cores)"
+    mkdir -p "$work"
+    (cd "$work" && nice -n 15 "$src/configure" -prefix "$prefix" -qt-host-path /usr "${qt_options[@]}" \
+        -- -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake)
+    nice -n 15 cmake --build "$work" --parallel "$jobs"
+    cmake --install "$work"
+}
+
+sodium_builder() {
+    local src=$1 work=$2 prefix=$3
     cp -a "$src" "$work"
     (cd "$work" && nice -n 15 ./autogen.sh -s && nice -n 15 ./configure --host=$host \
         CC=$host-gcc-posix --prefix="$prefix" --disable-static --disable-dependency-tracking -q \
-        && nice -n 15 make -s -j "$jobs" && make -s install) >&2
-    rm -rf "$work"
-    touch "$prefix/.complete"
-    echo "$prefix"
+        && nice -n 15 make -s -j "$jobs" && make -s install)
 }
 
 # SQLite's amalgamation is made natively, then compiled once for Windows.
 sqlite_flags=(-O2 -DSQLITE_ENABLE_FTS5 -DSQLITE_THREADSAFE=1 -DSQLITE_ENABLE_COLUMN_METADATA
     "-DSQLITE_API=__declspec(dllexport)")
 
-build_sqlite() {
-    local src version prefix work
-    src=$("$root/scripts/windows-sources.sh" sqlite3 "$cache/src")
-    version=$(source_version "$src")
-    prefix="$cache/sqlite-$(cache_key "$version" "${sqlite_flags[@]}")"
-    if [[ -f "$prefix/.complete" ]]; then echo "$prefix"; return; fi
-    log "building SQLite $version for Windows into $prefix"
-    work="$cache/work/sqlite"
-    rm -rf "$work" "$prefix"
+sqlite_builder() {
+    local src=$1 work=$2 prefix=$3
     mkdir -p "$work" "$prefix/bin" "$prefix/lib/pkgconfig" "$prefix/include"
-    (cd "$work" && nice -n 15 "$src/configure" -q --disable-tcl >/dev/null && nice -n 15 make -s sqlite3.c) >&2
+    (cd "$work" && nice -n 15 "$src/configure" -q --disable-tcl >/dev/null && nice -n 15 make -s sqlite3.c)
     nice -n 15 $host-gcc-posix "${sqlite_flags[@]}" -shared -o "$prefix/bin/libsqlite3-0.dll" \
-        "$work/sqlite3.c" -Wl,--out-implib,"$prefix/lib/libsqlite3.dll.a" >&2
+        "$work/sqlite3.c" -Wl,--out-implib,"$prefix/lib/libsqlite3.dll.a"
     cp "$work/sqlite3.h" "$work/sqlite3ext.h" "$prefix/include/"
     cat >"$prefix/lib/pkgconfig/sqlite3.pc" <<PC
 prefix=$prefix
 Name: SQLite
 Description: SQL database engine
-Version: ${version%%-*}
+Version: ${VERSION%%-*}
 Libs: -L\${prefix}/lib -lsqlite3
 Cflags: -I\${prefix}/include
 PC
-    rm -rf "$work"
-    touch "$prefix/.complete"
-    echo "$prefix"
 }
+
+build_qt() { cached_build qt qt6-base qt_builder "${qt_options[@]}"; }
+build_sodium() { cached_build sodium libsodium sodium_builder "--host=$host" --disable-static; }
+build_sqlite() { cached_build sqlite sqlite3 sqlite_builder "${sqlite_flags[@]}"; }
 
 # With names (qt, sodium, sqlite) only those are built, e.g. to start Qt early.
 if (($#)); then
