@@ -10,6 +10,7 @@
 #include "data/DemoDatabase.h"
 #include "platform/RuntimeError.h"
 #include "platform/db/SqliteFunctions.h"
+#include "platform/db/SqliteNameIndex.h"
 #include "platform/db/TsqlTranslation.h"
 #include "sqltext/modCode.h"
 #include "tests/support/TestSupport.h"
@@ -102,8 +103,9 @@ private:
 };
 
 // The desk's statements on the C API: the same opens, probes, statements
-// and rows read to the end. With builtinLike, LIKE is SQLite's own (ASCII,
-// blind to case only): the floor a folding LIKE is measured against.
+// and rows read to the end, name searches narrowed through the register's
+// name index as the desk's are. With builtinLike, LIKE is SQLite's own
+// (ASCII, blind to case only) over every row: the floor of a scan.
 class DirectDesk
 {
 public:
@@ -170,9 +172,12 @@ private:
         sqlite3_result_int(context, sqlite3_strlike(pattern, text, 0) == 0);
     }
 
-    static void readAll(sqlite3 *db, const QString &statement)
+    void readAll(sqlite3 *db, const QString &statement) const
     {
-        const QByteArray sql = platform::sql::translateTsql(statement).toUtf8();
+        QString translated = platform::sql::translateTsql(statement);
+        if (!m_builtinLike)
+            translated = platform::sqlite::narrowNameSearch(db, translated);
+        const QByteArray sql = translated.toUtf8();
         sqlite3_stmt *stmt = nullptr;
         if (sqlite3_prepare_v2(db, sql.constData(), static_cast<int>(sql.size()), &stmt, nullptr) != SQLITE_OK)
             std::fprintf(stderr, "not prepared: %s\n", sqlite3_errmsg(db));

@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <memory>
+#include <string>
 
 namespace platform::sqlite {
 
@@ -263,6 +264,19 @@ void likeFunction(sqlite3_context *context, int count, sqlite3_value **arguments
                             [](void *kept) { delete static_cast<sql::LikeMatcher *>(kept); });
 }
 
+void foldFunction(sqlite3_context *context, int, sqlite3_value **arguments)
+{
+    if (sqlite3_value_type(arguments[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const auto *text = reinterpret_cast<const char *>(sqlite3_value_text(arguments[0]));
+    std::string folded;
+    sql::appendFolded(folded,
+                      std::string_view(text ? text : "", static_cast<size_t>(sqlite3_value_bytes(arguments[0]))));
+    sqlite3_result_text64(context, folded.data(), folded.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+}
+
 int compareMemberText(void *, int leftLength, const void *left, int rightLength, const void *right)
 {
     return sql::compareFolded(std::string_view(static_cast<const char *>(left), static_cast<size_t>(leftLength)),
@@ -292,6 +306,7 @@ int installDeskFunctions(sqlite3 *db)
         // case_sensitive_like would bring it back, so the desk never issues it.
         {"like", 2, pure, likeFunction},
         {"like", 3, pure, likeFunction},
+        {FoldFunction, 1, pure, foldFunction},
     };
     for (const Function &function : functions) {
         const int rc = sqlite3_create_function_v2(db, function.name, function.arguments, function.flags, nullptr,

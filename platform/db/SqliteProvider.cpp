@@ -3,6 +3,7 @@
 #include "platform/RuntimeError.h"
 #include "platform/db/ProviderErrors.h"
 #include "platform/db/SqliteFunctions.h"
+#include "platform/db/SqliteNameIndex.h"
 #include "platform/db/SqliteResult.h"
 #include "platform/db/TsqlTranslation.h"
 
@@ -124,6 +125,11 @@ void SqliteProvider::open(const ConnectionProperties &properties, const QString 
             attach(db, file.trimmed(), schema, errors);
             schemas << schema;
         }
+        // Indexing a large register takes seconds, once: work that ends, not a
+        // wait, so the command timeout does not cut it short (a lock wait still does).
+        sqlite3_progress_handler(db, 0, nullptr, nullptr);
+        m_nameIndex = ensureNameIndex(db);
+        deadline->install(db);
     } catch (...) {
         sqlite3_close_v2(db);
         throw;
@@ -143,6 +149,8 @@ ResultTable SqliteProvider::execute(const QString &statement, qint64 *recordsAff
     }
     if (m_deadline)
         m_deadline->start();
+    if (m_nameIndex)
+        translated = narrowNameSearch(m_db, translated);
     return runStatements(m_db, translated, recordsAffected, errors);
 }
 
@@ -153,6 +161,7 @@ void SqliteProvider::close()
         m_db = nullptr;
     }
     m_deadline.reset();
+    m_nameIndex = false;
 }
 
 void createDatabaseFile(const QString &path, const QString &script)

@@ -38,6 +38,7 @@ public:
 private:
     sqlite3 *m_db = nullptr;
     std::unique_ptr<StatementDeadline> m_deadline; // the handlers of m_db point at it
+    bool m_nameIndex = false;                      // name searches narrowed through it
 };
 
 // Creates a database file that must not exist yet and runs a script of plain

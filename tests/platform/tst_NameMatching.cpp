@@ -2,11 +2,15 @@
 
 #include "data/DemoDatabase.h"
 #include "platform/db/Connection.h"
+#include "platform/db/SqliteFunctions.h"
+#include "platform/db/SqliteNameIndex.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
+
+#include <sqlite3.h>
 
 using platform::Connection;
 
@@ -68,8 +72,13 @@ private slots:
     void sameMatchesOnEveryEngine_data();
     void sameMatchesOnEveryEngine();
     void postgresIndexServesTheNameSearch();
+    void embeddedIndexNarrowsOnlyTheNameCondition_data();
+    void embeddedIndexNarrowsOnlyTheNameCondition();
+    void embeddedIndexFollowsTheRegister();
 
 private:
+    QList<qint64> embeddedIds(const QString &pattern);
+
     QTemporaryDir m_dir;
     Connection m_embedded;
     std::unique_ptr<testsupport::PostgresTestDatabase> m_postgres;
@@ -89,6 +98,12 @@ void tst_NameMatching::initTestCase()
     }
     demo::createSchemaOnly(m_dir.path());
     demo::insertMembers(demo::demoFiles(m_dir.path()).haldor, members);
+    // One name more members hold than the index may narrow to.
+    QList<demo::Member> crowd;
+    for (int i = 0; i <= platform::sqlite::NarrowingLimit; ++i)
+        crowd.append({1000 + i, QString(), QStringLiteral("X%1").arg(i), QStringLiteral("Sócio %1 Multidão").arg(i),
+                      QString(), QVariant(), 1});
+    demo::insertMembers(demo::demoFiles(m_dir.path()).mirva, crowd);
     m_embedded.setConnectionString(demo::connectionStrings(m_dir.path()).haldor);
     m_embedded.Open();
     if (!testsupport::PostgresTestDatabase::available())
@@ -119,6 +134,13 @@ void tst_NameMatching::sameMatchesOnEveryEngine()
                                   .arg(id)
                                   .arg(literal(pattern));
     QCOMPARE(m_embedded.query(statement).rows.size(), found ? 1 : 0);
+    // In parentheses the condition is not narrowed: the scan must agree with the index.
+    QCOMPARE(
+        m_embedded
+            .query(QString(statement).replace(QStringLiteral("nome_union like "), QStringLiteral("(nome_union like ")) +
+                   QLatin1Char(')'))
+            .rows.size(),
+        found ? 1 : 0);
     if (m_server)
         QCOMPARE(m_server->query(statement).rows.size(), found ? 1 : 0);
 }
@@ -139,6 +161,88 @@ void tst_NameMatching::postgresIndexServesTheNameSearch()
     for (const auto &row : plan.rows)
         text += row.value(0).toString() + QLatin1Char('\n');
     QVERIFY2(text.contains(QLatin1String("ix_tbsocios_nome_trgm")), qPrintable(text));
+}
+
+void tst_NameMatching::embeddedIndexNarrowsOnlyTheNameCondition_data()
+{
+    QTest::addColumn<QString>("statement");
+    QTest::addColumn<bool>("narrowed");
+    const QString view = QStringLiteral("SELECT * FROM vwAssociados_Completos_Activos WHERE ");
+    QTest::newRow("the desk's search") << view + QStringLiteral("nome_union like '%Łukasz%wrobel%'") << true;
+    QTest::newRow("beside another condition")
+        << view + QStringLiteral("activo = 1 AND nome_union like '%isik%'") << true;
+    QTest::newRow("runs of two") << view + QStringLiteral("nome_union like '%an%ri%'") << false;
+    QTest::newRow("more members than the limit") << view + QStringLiteral("nome_union like '%multidao%'") << false;
+    QTest::newRow("negated") << view + QStringLiteral("nome_union not like '%lukasz%'") << false;
+    QTest::newRow("compared further") << view + QStringLiteral("nome_union like '%lukasz%' = 0") << false;
+    QTest::newRow("with an escape") << view + QStringLiteral("nome_union like '%lukasz%' escape '!'") << false;
+    QTest::newRow("a join") << QStringLiteral("SELECT * FROM vwAssociados_Completos a, tbVelunas b WHERE nome_union "
+                                              "like '%lukasz%'")
+                            << false;
+    QTest::newRow("another register") << QStringLiteral("SELECT * FROM mirva.tbAssociados WHERE nome_union like "
+                                                        "'%lukasz%'")
+                                      << false;
+    QTest::newRow("an unclosed literal") << view + QStringLiteral("nome_union like '%lukasz%''") << false;
+}
+
+void tst_NameMatching::embeddedIndexNarrowsOnlyTheNameCondition()
+{
+    QFETCH(QString, statement);
+    QFETCH(bool, narrowed);
+    sqlite3 *db = nullptr;
+    QCOMPARE(sqlite3_open(demo::demoFiles(m_dir.path()).mirva.toUtf8().constData(), &db), SQLITE_OK);
+    platform::sqlite::installDeskFunctions(db);
+    QVERIFY(platform::sqlite::ensureNameIndex(db));
+    const QString text = platform::sqlite::narrowNameSearch(db, statement);
+    sqlite3_close(db);
+    QCOMPARE(text != statement, narrowed);
+}
+
+QList<qint64> tst_NameMatching::embeddedIds(const QString &pattern)
+{
+    QList<qint64> ids;
+    const auto result =
+        m_embedded.query(QStringLiteral("SELECT contacto_id FROM tbAssociados WHERE nome_union like %1 ORDER BY 1")
+                             .arg(literal(pattern)));
+    for (qsizetype row = 0; row < result.rows.size(); ++row)
+        ids << result.rows.value(row, 0).toLongLong();
+    return ids;
+}
+
+void tst_NameMatching::embeddedIndexFollowsTheRegister()
+{
+    // A file indexed under an earlier folding, with a member its index never saw.
+    const QString file = demo::demoFiles(m_dir.path()).haldor;
+    m_embedded.Close();
+    sqlite3 *db = nullptr;
+    QCOMPARE(sqlite3_open(file.toUtf8().constData(), &db), SQLITE_OK);
+    platform::sqlite::installDeskFunctions(db);
+    const QByteArray older = "DROP TABLE ixAssociados_nome_v1; DROP TRIGGER ixAssociados_nome_v1_insert;"
+                             "DROP TRIGGER ixAssociados_nome_v1_update; DROP TRIGGER ixAssociados_nome_v1_delete;"
+                             "CREATE VIRTUAL TABLE ixAssociados_nome_v0 USING fts5(nome);"
+                             "CREATE TRIGGER ixAssociados_nome_v0_insert AFTER INSERT ON tbAssociados BEGIN "
+                             "INSERT INTO ixAssociados_nome_v0 (nome) VALUES (new.nome_union); END;"
+                             "INSERT INTO tbAssociados (contacto_id, nome_union) VALUES (500, 'Zélia Quintela');";
+    QCOMPARE(sqlite3_exec(db, older.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+
+    m_embedded.Open();
+    QCOMPARE(embeddedIds(QStringLiteral("%zelia%quin%")), QList<qint64>{500});
+    QCOMPARE(m_embedded.query(QStringLiteral("SELECT count(*) FROM sqlite_schema WHERE name GLOB '*_v0*'"))
+                 .rows.value(0, 0)
+                 .toInt(),
+             0);
+    m_embedded.Execute(QStringLiteral("UPDATE tbAssociados SET nome_union = 'Zélia Quaresma' WHERE contacto_id = 500"));
+    QCOMPARE(embeddedIds(QStringLiteral("%zelia%quin%")), QList<qint64>{});
+    QCOMPARE(embeddedIds(QStringLiteral("%zelia%quar%")), QList<qint64>{500});
+    m_embedded.Execute(QStringLiteral("INSERT OR REPLACE INTO tbAssociados (contacto_id, nome_union) "
+                                      "VALUES (500, 'Zélia Quintas')"));
+    QCOMPARE(embeddedIds(QStringLiteral("%zelia%quar%")), QList<qint64>{});
+    QCOMPARE(embeddedIds(QStringLiteral("%zelia%quin%")), QList<qint64>{500});
+    m_embedded.Execute(QStringLiteral("DELETE FROM tbAssociados WHERE contacto_id = 500"));
+    QCOMPARE(embeddedIds(QStringLiteral("%zelia%")), QList<qint64>{});
+    m_embedded.Execute(QStringLiteral("INSERT INTO tbAssociados (contacto_id, nome_union) VALUES (500, 'Zélia')"));
+    QCOMPARE(embeddedIds(QStringLiteral("%zelia%")), QList<qint64>{500});
 }
 
 QTEST_GUILESS_MAIN(tst_NameMatching)
