@@ -80,15 +80,19 @@ void insertMembers(const QString &databaseFile, const QList<Member> &members, Re
         connection.Execute(QStringLiteral("BEGIN"));
         if (replace == Replace::AllMembers)
             connection.Execute(QStringLiteral("DELETE FROM tbAssociados"));
+        // One statement a slice: the name index writes out what it gathered
+        // once a statement, not once a row.
         for (qsizetype first = 0; first < members.size(); first += RowsPerSlice) {
-            QString slice;
+            QStringList rows;
             for (const Member &member : members.mid(first, RowsPerSlice))
-                slice += QStringLiteral("INSERT INTO tbAssociados (contacto_id, no_empresa, no_socio, nome_union, "
-                                        "empresa, email, activo) VALUES (%1, %2, %3, %4, %5, %6, %7);\n")
-                             .arg(QString::number(member.contactoId), quoted(member.noEmpresa), quoted(member.noSocio),
-                                  quoted(member.nome), quoted(member.empresa), literal(member.email),
-                                  literal(member.activo));
-            connection.Execute(slice);
+                rows << QStringLiteral("(%1, %2, %3, %4, %5, %6, %7)")
+                            .arg(QString::number(member.contactoId), quoted(member.noEmpresa), quoted(member.noSocio),
+                                 quoted(member.nome), quoted(member.empresa), literal(member.email),
+                                 literal(member.activo));
+            connection.Execute(
+                QStringLiteral("INSERT INTO tbAssociados (contacto_id, no_empresa, no_socio, nome_union, "
+                               "empresa, email, activo) VALUES\n") +
+                rows.join(QStringLiteral(",\n")));
         }
         connection.Execute(QStringLiteral("COMMIT"));
     } catch (...) {

@@ -194,6 +194,10 @@ bool ensureNameIndex(sqlite3 *db)
 
 QString narrowNameSearch(sqlite3 *db, const QString &translated)
 {
+    // Most statements are no name search; an import's are long.
+    if (!translated.contains(QLatin1String("nome_union"), Qt::CaseInsensitive) ||
+        !translated.contains(QLatin1String("like"), Qt::CaseInsensitive))
+        return translated;
     const QList<Token> tokens = sql::tokenize(translated);
     // The significant tokens, by their place in `tokens`.
     QList<qsizetype> at;
