@@ -405,7 +405,8 @@ int main(int argc, char *argv[])
     Data().setConnectionStrings(QString(), QString(), QString());
     std::printf("\nResident memory of the desk with the 100,000-row picker open (register of 100,000): %.0f MiB\n",
                 pickerPeak);
-    std::printf("Targets: number search within 1.5x direct; picker of 100,000 rows open within 500 ms; "
-                "delivery within 20 ms.\n");
+    std::printf("Targets: number search within 1.5x direct; unique name search within 1.5x the built-in scan, and "
+                "under 20 ms at 100,000 members (on PostgreSQL at 1,000,000); picker of 100,000 rows open within 1.5x "
+                "its statements; delivery within 20 ms.\n");
     return 0;
 }
