@@ -10,6 +10,9 @@ build=$(cd "${1:-$root/build-windows}" && pwd)
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 setup=$build/Velunas-Setup-$version.exe
 export WINEPREFIX=$build/wine-prefix-installer WINEARCH=win64 WINEDEBUG=-all
+# Wine makes Unix file names through the locale's character set: under a bare
+# C locale (a fresh container) no accented name could be made.
+export LC_ALL=C.UTF-8
 desk_pid=""
 
 stop_wine() {

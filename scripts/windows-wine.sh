@@ -8,6 +8,9 @@ build=$(cd "$1" && pwd)
 shift
 export WINEPREFIX=${WINEPREFIX:-$build/wine-prefix}
 export WINEARCH=win64 WINEDEBUG=${WINEDEBUG:--all}
+# Wine makes Unix file names through the locale's character set: under a bare
+# C locale (a fresh container) no accented name could be made.
+export LC_ALL=C.UTF-8
 
 # A unix path as Wine's drive Z: sees it.
 windows_path() { local path=${1//\//\\}; printf 'Z:%s' "$path"; }
