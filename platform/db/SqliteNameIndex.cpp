@@ -1,6 +1,7 @@
 #include "platform/db/SqliteNameIndex.h"
 
 #include "platform/db/LikePattern.h"
+#include "platform/db/LiteralFolding.h"
 #include "platform/db/SqlTokenizer.h"
 #include "platform/db/SqliteFunctions.h"
 
@@ -40,7 +41,8 @@ std::optional<QStringList> schemaNames(sqlite3 *db, const QString &condition)
     return names;
 }
 
-enum class IndexState { NoMembers, Missing, Present, Unknown };
+// NoMembers also when the schema cannot be read: nothing is built then.
+enum class IndexState { NoMembers, Missing, Present };
 
 IndexState indexState(sqlite3 *db)
 {
@@ -48,7 +50,7 @@ IndexState indexState(sqlite3 *db)
                                                       "'%1' COLLATE NOCASE)")
                                            .arg(QLatin1String(NameIndexTable)));
     if (!names)
-        return IndexState::Unknown;
+        return IndexState::NoMembers;
     if (names->size() == 2)
         return IndexState::Present;
     return names->contains(QLatin1String(NameIndexTable), Qt::CaseInsensitive) || names->isEmpty()
@@ -123,17 +125,6 @@ bool endsCondition(const Token *token)
         if (token->is(TokenKind::Identifier, word))
             return true;
     return false;
-}
-
-// A literal closed by its own quote; one the text ends inside is not read.
-bool isClosedLiteral(const QString &literal)
-{
-    if (literal.size() < 2 || !literal.endsWith(QLatin1Char('\'')))
-        return false;
-    qsizetype i = 1;
-    while (i < literal.size() - 1)
-        i += literal.at(i) == QLatin1Char('\'') ? 2 : 1;
-    return i == literal.size() - 1;
 }
 
 // The index's query for a pattern: its longest distinct plain runs of three
@@ -224,12 +215,13 @@ QString narrowNameSearch(sqlite3 *db, const QString &translated)
     for (qsizetype n = from + 3; n + 2 < at.size(); ++n) {
         const Token *before = token(n - 1);
         if (!isWord(*token(n), u"nome_union") || !token(n + 1)->is(TokenKind::Identifier, u"LIKE") ||
-            token(n + 2)->kind != TokenKind::StringLiteral || !isClosedLiteral(token(n + 2)->text) ||
+            token(n + 2)->kind != TokenKind::StringLiteral ||
             !(before->is(TokenKind::Identifier, u"WHERE") || before->is(TokenKind::Identifier, u"AND")) ||
             !endsCondition(token(n + 3)))
             continue;
-        const QString literal = token(n + 2)->text;
-        const QString pattern = literal.mid(1, literal.size() - 2).replace(QStringLiteral("''"), QStringLiteral("'"));
+        QString pattern;
+        if (!sql::literalValue(token(n + 2)->text, pattern)) // the text ends inside it
+            continue;
         const QString query = indexQuery(pattern);
         if (query.isEmpty() || !fewEnoughFound(db, query))
             continue;
