@@ -1,7 +1,7 @@
 #include "app/ResultsModel.h"
 
-#include "platform/Conversions.h"
-#include "platform/RuntimeError.h"
+#include "platform/runtime/Conversions.h"
+#include "platform/runtime/RuntimeError.h"
 #include "sqltext/modData.h"
 
 #include <QSet>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/frmMainResults.h"
-#include "platform/db/Recordset.h"
+#include "platform/db/access/Recordset.h"
 
 #include <QAbstractTableModel>
 #include <QIcon>

@@ -5,7 +5,7 @@
 #include "Deployment.h"
 #include "controls/ImageBox.h"
 #include "controls/TextContrast.h"
-#include "platform/DeskFont.h"
+#include "platform/ui/DeskFont.h"
 #include "system/modProcessos.h"
 
 #include <QFrame>

@@ -3,7 +3,7 @@
 #include "app/ResultsModel.h"
 
 #include "controls/Twips.h"
-#include "platform/RuntimeError.h"
+#include "platform/runtime/RuntimeError.h"
 
 #include <QCloseEvent>
 #include <QFrame>

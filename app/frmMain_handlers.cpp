@@ -4,7 +4,7 @@
 #include "app/frmMainLayout.h"
 
 #include "controls/modControls.h"
-#include "platform/RuntimeError.h"
+#include "platform/runtime/RuntimeError.h"
 #include "system/ErrorReporting.h"
 #include "system/modProcessos.h"
 

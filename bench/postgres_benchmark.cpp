@@ -5,7 +5,7 @@
 
 #include "app/frmMain.h"
 #include "data/Data.h"
-#include "platform/db/Connection.h"
+#include "platform/db/access/Connection.h"
 #include "tests/support/PostgresTestDatabase.h"
 
 #include <QElapsedTimer>

@@ -2,7 +2,7 @@
 
 #include "controls/MaskEdBox.h"
 #include "controls/SimpleComboBox.h"
-#include "platform/RuntimeError.h"
+#include "platform/runtime/RuntimeError.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

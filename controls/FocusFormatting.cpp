@@ -1,11 +1,11 @@
 #include "controls/ControlAccess.h"
 #include "controls/FormatTexts.h"
 #include "controls/modControls.h"
-#include "platform/Conversions.h"
-#include "platform/Locale.h"
-#include "platform/MessageBox.h"
-#include "platform/RuntimeError.h"
-#include "platform/TrimSpaces.h"
+#include "platform/runtime/Conversions.h"
+#include "platform/runtime/Locale.h"
+#include "platform/ui/MessageBox.h"
+#include "platform/runtime/RuntimeError.h"
+#include "platform/runtime/TrimSpaces.h"
 
 #include <QComboBox>
 

@@ -1,6 +1,6 @@
 #include "controls/MaskEdBox.h"
 
-#include "platform/RuntimeError.h"
+#include "platform/runtime/RuntimeError.h"
 
 #include <QKeyEvent>
 

@@ -2,7 +2,7 @@
 #include "controls/FormatTexts.h"
 #include "controls/MaskEdBox.h"
 #include "controls/modControls.h"
-#include "platform/Conversions.h"
+#include "platform/runtime/Conversions.h"
 
 #include <QComboBox>
 #include <QDateTimeEdit>

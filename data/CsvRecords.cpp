@@ -1,6 +1,6 @@
 #include "data/CsvRecords.h"
 
-#include "platform/AnsiText.h"
+#include "platform/runtime/AnsiText.h"
 
 namespace csv {
 

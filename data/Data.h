@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/db/Connection.h"
+#include "platform/db/access/Connection.h"
 
 #include <QString>
 

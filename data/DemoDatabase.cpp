@@ -1,8 +1,8 @@
 #include "data/DemoDatabase.h"
 
-#include "platform/db/Connection.h"
-#include "platform/db/ConnectionString.h"
-#include "platform/db/SqliteProvider.h"
+#include "platform/db/access/Connection.h"
+#include "platform/db/access/ConnectionString.h"
+#include "platform/db/sqlite/SqliteProvider.h"
 
 #include <QDir>
 #include <QFile>

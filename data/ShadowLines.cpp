@@ -1,7 +1,7 @@
 #include "data/ShadowLines.h"
 #include "data/modRegistry.h"
 
-#include "platform/AnsiText.h"
+#include "platform/runtime/AnsiText.h"
 
 namespace modRegistry {
 

@@ -1,6 +1,6 @@
 #include "data/frmSQLServer.h"
 
-#include "platform/DeskFont.h"
+#include "platform/ui/DeskFont.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,8 +1,8 @@
 #include "data/modDirectorios.h"
 
-#include "platform/RegularFile.h"
-#include "platform/SpecialFolders.h"
-#include "platform/TrimSpaces.h"
+#include "platform/os/RegularFile.h"
+#include "platform/os/SpecialFolders.h"
+#include "platform/runtime/TrimSpaces.h"
 
 #include <QFile>
 

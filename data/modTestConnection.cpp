@@ -2,10 +2,10 @@
 
 #include "data/frmSQLServer.h"
 #include "data/modRegistry.h"
-#include "platform/DisabledWindow.h"
-#include "platform/MachineCipher.h"
-#include "platform/WindowRefresh.h"
-#include "platform/db/ConnectionString.h"
+#include "platform/ui/DisabledWindow.h"
+#include "platform/os/MachineCipher.h"
+#include "platform/ui/WindowRefresh.h"
+#include "platform/db/access/ConnectionString.h"
 
 #include <QCoreApplication>
 #include <QPointer>

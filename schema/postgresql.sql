@@ -8,7 +8,7 @@
 CREATE EXTENSION IF NOT EXISTS pg_trgm WITH SCHEMA public;
 
 -- Name matching ignores case and accents by one folding, the same the embedded
--- engine applies (platform/db/TextFolding.h): compatibility decomposition,
+-- engine applies (platform/db/sql/TextFolding.h): compatibility decomposition,
 -- combining marks dropped, letters without a decomposition and typographic
 -- punctuation written plain, case folded. The desk's translation sends
 -- "a LIKE 'b'" as "velunas_fold(a) LIKE 'b, folded'" (SIMILAR TO when the

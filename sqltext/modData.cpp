@@ -1,8 +1,8 @@
 #include "sqltext/modData.h"
 
-#include "platform/Conversions.h"
-#include "platform/RuntimeError.h"
-#include "platform/db/Recordset.h"
+#include "platform/runtime/Conversions.h"
+#include "platform/runtime/RuntimeError.h"
+#include "platform/db/access/Recordset.h"
 #include "system/ErrorReporting.h"
 
 namespace modData {

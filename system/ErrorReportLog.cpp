@@ -2,10 +2,10 @@
 
 #include "system/ErrorReporting.h"
 
-#include "platform/LateBound.h"
-#include "platform/RegularFile.h"
-#include "platform/RuntimeError.h"
-#include "platform/SpecialFolders.h"
+#include "platform/os/LateBound.h"
+#include "platform/os/RegularFile.h"
+#include "platform/runtime/RuntimeError.h"
+#include "platform/os/SpecialFolders.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "system/ErrorReporting.h"
 
-#include "platform/LateBound.h"
+#include "platform/os/LateBound.h"
 
 namespace errorreporting {
 

@@ -1,6 +1,6 @@
 #include "system/modProcessos.h"
 
-#include "platform/ProcessList.h"
+#include "platform/os/ProcessList.h"
 
 namespace modProcessos {
 

@@ -3,8 +3,8 @@
 // Usage: encipher_password <password>     (or the password on standard input)
 //        encipher_password --create-key   (the install step: only the key)
 
-#include "platform/DeskKey.h"
-#include "platform/MachineCipher.h"
+#include "platform/os/DeskKey.h"
+#include "platform/os/MachineCipher.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

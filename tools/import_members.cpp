@@ -7,7 +7,7 @@
 #include "Deployment.h"
 #include "data/DemoDatabase.h"
 #include "data/MemberImport.h"
-#include "platform/RuntimeError.h"
+#include "platform/runtime/RuntimeError.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

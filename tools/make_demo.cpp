@@ -3,7 +3,7 @@
 
 #include "Deployment.h"
 #include "data/DemoDatabase.h"
-#include "platform/RuntimeError.h"
+#include "platform/runtime/RuntimeError.h"
 
 #include <QCoreApplication>
 #include <QStringList>

@@ -1,8 +1,8 @@
-#include "platform/db/PostgresProvider.h"
-#include "platform/db/Provider.h"
-#include "platform/db/SqlServerProvider.h"
+#include "platform/db/odbc/PostgresProvider.h"
+#include "platform/db/access/Provider.h"
+#include "platform/db/odbc/SqlServerProvider.h"
 
-#include "platform/db/SqliteProvider.h"
+#include "platform/db/sqlite/SqliteProvider.h"
 
 #include <QHash>
 

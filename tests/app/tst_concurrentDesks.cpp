@@ -3,7 +3,7 @@
 // gets two invitations, the numbers have no gaps, and every delivery a desk
 // reported is in the table.
 #include "data/DemoDatabase.h"
-#include "platform/db/Connection.h"
+#include "platform/db/access/Connection.h"
 #include "tests/support/PostgresTestDatabase.h"
 #include "tests/support/TestSupport.h"
 

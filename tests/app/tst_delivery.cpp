@@ -1,7 +1,7 @@
 // "Processar Entrega" end to end on real delivery tables.
 #include "tests/support/DeskFixture.h"
 
-#include "platform/RuntimeError.h"
+#include "platform/runtime/RuntimeError.h"
 
 #include <QDateTime>
 #include <QTest>

@@ -4,7 +4,7 @@
 #include "tests/support/DeskFixture.h"
 
 #include "controls/TextContrast.h"
-#include "platform/MousePointer.h"
+#include "platform/ui/MousePointer.h"
 
 #include <QApplication>
 #include <QCursor>

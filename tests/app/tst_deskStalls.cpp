@@ -1,10 +1,10 @@
 // The desk against databases that stop answering: a server that stalls after
 // the login, a file whose write lock another program holds. Every search and
 // delivery ends on the error path within its bound, and nothing is recorded.
-#include "tests/platform/TdsResponder.h"
+#include "tests/platform/db/odbc/TdsResponder.h"
 #include "tests/support/DeskFixture.h"
 
-#include "platform/MousePointer.h"
+#include "platform/ui/MousePointer.h"
 
 #include <QElapsedTimer>
 #include <QTest>

@@ -3,8 +3,8 @@
 #include "app/frmMain.h"
 #include "app/frmMainLayout.h"
 
-#include "platform/DisabledWindow.h"
-#include "platform/WindowRefresh.h"
+#include "platform/ui/DisabledWindow.h"
+#include "platform/ui/WindowRefresh.h"
 #include "tests/support/TestSupport.h"
 
 #include <QApplication>

@@ -3,7 +3,7 @@
 #include "tests/support/DeskFixture.h"
 
 #include "app/frmMainResults.h"
-#include "platform/MousePointer.h"
+#include "platform/ui/MousePointer.h"
 
 #include <QLabel>
 #include <QTest>

@@ -4,7 +4,7 @@
 
 #include "controls/MaskEdBox.h"
 #include "controls/SimpleComboBox.h"
-#include "platform/RuntimeError.h"
+#include "platform/runtime/RuntimeError.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "data/ShadowFile.h"
-#include "platform/Registry.h"
-#include "platform/SpecialFolders.h"
+#include "platform/os/Registry.h"
+#include "platform/os/SpecialFolders.h"
 
 #include <QDir>
 #include <QFile>

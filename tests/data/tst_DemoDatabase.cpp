@@ -1,6 +1,6 @@
 #include "data/DemoDatabase.h"
-#include "platform/RuntimeError.h"
-#include "platform/db/Connection.h"
+#include "platform/runtime/RuntimeError.h"
+#include "platform/db/access/Connection.h"
 #include "tests/support/TestSupport.h"
 
 #include <QDateTime>

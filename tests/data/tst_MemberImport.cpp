@@ -1,6 +1,6 @@
 #include "data/DemoDatabase.h"
 #include "data/MemberImport.h"
-#include "platform/db/Connection.h"
+#include "platform/db/access/Connection.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -2,9 +2,9 @@
 #include "data/Data.h"
 #include "data/DemoDatabase.h"
 #include "data/modTestConnection.h"
-#include "platform/MachineCipher.h"
-#include "platform/Registry.h"
-#include "platform/SpecialFolders.h"
+#include "platform/os/MachineCipher.h"
+#include "platform/os/Registry.h"
+#include "platform/os/SpecialFolders.h"
 #include "tests/support/ObservedProvider.h"
 #include "tests/support/TestSupport.h"
 

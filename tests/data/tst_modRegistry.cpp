@@ -1,7 +1,7 @@
 #include "data/modRegistry.h"
 
 #include "SettingsSandbox.h"
-#include "platform/RuntimeError.h"
+#include "platform/runtime/RuntimeError.h"
 #include "tests/support/TestSupport.h"
 
 #include <QTest>

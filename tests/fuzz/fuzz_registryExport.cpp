@@ -1,6 +1,6 @@
 // The settings export is read from a file any administrator may have edited
 // by hand: every byte sequence must read without fault into a well-formed tree.
-#include "platform/unix/RegistryExport.h"
+#include "platform/os/unix/RegistryExport.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 using namespace platform::registryexport;

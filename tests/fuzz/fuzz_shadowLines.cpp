@@ -1,7 +1,7 @@
 // The shadow file is writable by every operator: whatever bytes it holds, the
 // settings read from it are whole lines of it, and nothing else.
 #include "data/ShadowLines.h"
-#include "platform/AnsiText.h"
+#include "platform/runtime/AnsiText.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 #include <QStringList>

@@ -1,6 +1,6 @@
 // Prints the user locale's decimal, thousand and time separators as the
 // desk reads them from its environment, "|" between them.
-#include "platform/Locale.h"
+#include "platform/runtime/Locale.h"
 
 #include <cstdio>
 

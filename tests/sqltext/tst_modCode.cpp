@@ -1,5 +1,5 @@
-#include "platform/Conversions.h"
-#include "platform/RuntimeError.h"
+#include "platform/runtime/Conversions.h"
+#include "platform/runtime/RuntimeError.h"
 #include "sqltext/modCode.h"
 #include "tests/support/TestLocale.h"
 

@@ -1,4 +1,4 @@
-#include "platform/db/Recordset.h"
+#include "platform/db/access/Recordset.h"
 #include "sqltext/modData.h"
 #include "tests/support/TestLocale.h"
 #include "tests/support/TestSupport.h"

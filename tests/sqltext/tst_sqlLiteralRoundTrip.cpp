@@ -1,7 +1,7 @@
-#include "platform/Conversions.h"
-#include "platform/db/Connection.h"
-#include "platform/db/Recordset.h"
-#include "platform/db/SqliteProvider.h"
+#include "platform/runtime/Conversions.h"
+#include "platform/db/access/Connection.h"
+#include "platform/db/access/Recordset.h"
+#include "platform/db/sqlite/SqliteProvider.h"
 #include "sqltext/modCode.h"
 #include "tests/support/TestLocale.h"
 

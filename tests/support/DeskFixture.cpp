@@ -1,7 +1,7 @@
 #include "tests/support/DeskFixture.h"
 
 #include "data/Data.h"
-#include "platform/db/Connection.h"
+#include "platform/db/access/Connection.h"
 
 #include <QFile>
 #include <QTest>

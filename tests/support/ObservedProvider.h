@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/db/Provider.h"
-#include "platform/db/SqliteProvider.h"
+#include "platform/db/access/Provider.h"
+#include "platform/db/sqlite/SqliteProvider.h"
 
 #include <functional>
 

@@ -4,7 +4,7 @@
 // starts, with the desk's schema loaded; dropped again at the end.
 
 #include "data/DemoDatabase.h"
-#include "platform/db/Connection.h"
+#include "platform/db/access/Connection.h"
 
 #include <QCoreApplication>
 #include <QString>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Locale.h"
+#include "platform/runtime/Locale.h"
 
 namespace testsupport {
 

@@ -1,7 +1,7 @@
 #include "tests/support/TestSupport.h"
 
-#include "platform/LateBound.h"
-#include "platform/RuntimeError.h"
+#include "platform/os/LateBound.h"
+#include "platform/runtime/RuntimeError.h"
 
 #include <QApplication>
 #include <QCoreApplication>

@@ -2,7 +2,7 @@
 #include "system/ErrorReportLog.h"
 #include "system/ErrorReporting.h"
 
-#include "platform/LateBound.h"
+#include "platform/os/LateBound.h"
 #include "tests/support/TestSupport.h"
 
 #include <QFile>

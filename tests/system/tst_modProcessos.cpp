@@ -1,7 +1,7 @@
 // Process control on real processes started under names of the test's own.
 #include "system/modProcessos.h"
 
-#include "platform/ProcessList.h"
+#include "platform/os/ProcessList.h"
 #include "tests/support/TestSupport.h"
 
 #include <QDir>
