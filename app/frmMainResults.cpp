@@ -121,7 +121,7 @@ void frmMainResults::Command1_Click()
     close();
 }
 
-bool frmMainResults::Unload()
+bool frmMainResults::Form_Unload()
 {
     if (isVisible()) {
         hide(); // hiding ends the modal show; the caller reads the choice
@@ -132,7 +132,7 @@ bool frmMainResults::Unload()
 
 void frmMainResults::closeEvent(QCloseEvent *event)
 {
-    Unload();
+    Form_Unload();
     event->ignore();
 }
 

@@ -49,7 +49,7 @@ public:
 
     // Asked to unload while visible, the window only hides; hidden, it goes.
     // True when the unload went through.
-    bool Unload();
+    bool Form_Unload();
 
     void Command1_Click();
     void Command2_Click();

@@ -121,7 +121,7 @@ frmMain::NameSearch frmMain::searchByName(platform::Connection &connection, cons
     SocioID = platform::CLng(chosen->key.mid(1));
     BaseDados = code;
     picker->hide();
-    picker->Unload();
+    picker->Form_Unload();
     recordset->Close();
     return NameSearch::Found;
 }

@@ -164,7 +164,7 @@ private slots:
         QVERIFY(!picker->isVisible());
         QCOMPARE(picker->Cancelar, cancelled);
         QCOMPARE(picker->selectedRow()->key, key);
-        QVERIFY(picker->Unload()); // hidden now: the unload goes through
+        QVERIFY(picker->Form_Unload()); // hidden now: the unload goes through
     }
 
     void unloadWhileVisibleOnlyHides()
@@ -172,7 +172,7 @@ private slots:
         frmMainResults picker;
         picker.addItems(threeRows());
         picker.show();
-        QVERIFY(!picker.Unload());
+        QVERIFY(!picker.Form_Unload());
         QVERIFY(!picker.isVisible());
         QCOMPARE(picker.itemCount(), 3);
     }
