@@ -13,7 +13,12 @@ class tst_delivery : public QObject
 {
     Q_OBJECT
 
+public:
+    explicit tst_delivery(testsupport::Backend backend) : m_backend(backend) {}
+
 private:
+    testsupport::Backend m_backend;
+
     static void addTwo(DeskFixture &desk)
     {
         desk.addHaldor(
@@ -24,8 +29,7 @@ private:
 
     static void insertDelivery(DeskFixture &desk, int socio, int code, int number, const QString &when)
     {
-        desk.execute(desk.files.haldor,
-                     QStringLiteral("INSERT INTO tbVelunas (socio_id, base_dados, data, convite_no, nome) "
+        desk.execute(QStringLiteral("INSERT INTO tbVelunas (socio_id, base_dados, data, convite_no, nome) "
                                     "VALUES (%1, %2, '%3', %4, 'antes')")
                          .arg(socio)
                          .arg(code)
@@ -47,7 +51,7 @@ private slots:
     {
         QFETCH(QList<int>, existing);
         QFETCH(int, expected);
-        DeskFixture desk;
+        DeskFixture desk(m_backend);
         addTwo(desk);
         for (int i = 0; i < existing.size(); ++i)
             insertDelivery(desk, 100 + i, 1, existing.at(i), QStringLiteral("2026-12-01 10:00:00"));
@@ -55,10 +59,9 @@ private slots:
         desk.deliver();
         QCOMPARE(desk.box("FXConvite_No")->text(), QString::number(expected));
         QVERIFY(!desk.button("Command2")->isEnabled());
-        const auto rows =
-            desk.rows(desk.files.haldor, QStringLiteral("SELECT socio_id, base_dados, no_tap, nome, empresa, email "
-                                                        "FROM tbVelunas WHERE convite_no = %1")
-                                             .arg(expected));
+        const auto rows = desk.rows(QStringLiteral("SELECT socio_id, base_dados, no_tap, nome, empresa, email "
+                                                   "FROM tbVelunas WHERE convite_no = %1")
+                                        .arg(expected));
         QCOMPARE(rows.size(), 1);
         QCOMPARE(rows.at(0).at(0).toInt(), 1);
         QCOMPARE(rows.at(0).at(1).toInt(), 1);
@@ -71,13 +74,13 @@ private slots:
 
     void correctedEmailAndBlanksAreStored()
     {
-        DeskFixture desk;
+        DeskFixture desk(m_backend);
         addTwo(desk);
         desk.search(QStringLiteral("2002"));
         desk.box("FXEmpresa")->setText(QStringLiteral("   ")); // only spaces: stored as null
         desk.box("FXEmail")->setText(QStringLiteral("  bruno@corrigido.pt "));
         desk.deliver();
-        const auto rows = desk.rows(desk.files.haldor, QStringLiteral("SELECT empresa, email, data FROM tbVelunas"));
+        const auto rows = desk.rows(QStringLiteral("SELECT empresa, email, data FROM tbVelunas"));
         QCOMPARE(rows.size(), 1);
         QVERIFY(!rows.at(0).at(0).isValid());
         QCOMPARE(rows.at(0).at(1).toString(), QStringLiteral("bruno@corrigido.pt"));
@@ -88,18 +91,18 @@ private slots:
 
     void emptyEmailIsNull()
     {
-        DeskFixture desk;
+        DeskFixture desk(m_backend);
         addTwo(desk);
         desk.search(QStringLiteral("2002")); // e-mail Null in the register
         desk.deliver();
-        const auto rows = desk.rows(desk.files.haldor, QStringLiteral("SELECT email FROM tbVelunas"));
+        const auto rows = desk.rows(QStringLiteral("SELECT email FROM tbVelunas"));
         QCOMPARE(rows.size(), 1);
         QVERIFY(!rows.at(0).at(0).isValid());
     }
 
     void refusalThroughMirva()
     {
-        DeskFixture desk;
+        DeskFixture desk(m_backend);
         addTwo(desk);
         insertDelivery(desk, 1, 1, 12, QStringLiteral("2014-05-03 14:07:00"));
         desk.search(QStringLiteral("1001"));
@@ -113,12 +116,12 @@ private slots:
         QVERIFY(!desk.button("Command2")->isEnabled());
         QCOMPARE(desk.box("FXConvite_No")->text(), QStringLiteral("kept"));
         QCOMPARE(QApplication::focusWidget(), desk.box("FXNo_TAP"));
-        QCOMPARE(desk.rows(desk.files.haldor, QStringLiteral("SELECT COUNT(*) FROM tbVelunas")).at(0).at(0).toInt(), 1);
+        QCOMPARE(desk.rows(QStringLiteral("SELECT COUNT(*) FROM tbVelunas")).at(0).at(0).toInt(), 1);
     }
 
     void refusalThroughHaldor()
     {
-        DeskFixture desk;
+        DeskFixture desk(m_backend);
         addTwo(desk);
         desk.giveMirvaItsOwnDeliveryTable();
         insertDelivery(desk, 1, 1, 3, QStringLiteral("2026-12-07 09:05:00"));
@@ -131,7 +134,7 @@ private slots:
 
     void otherRegisterCodeIsAnotherMember()
     {
-        DeskFixture desk;
+        DeskFixture desk(m_backend);
         addTwo(desk);
         insertDelivery(desk, 1, 2, 5, QStringLiteral("2026-12-07 09:05:00"));
         desk.search(QStringLiteral("1001")); // socio 1 with code 1
@@ -142,7 +145,7 @@ private slots:
 
     void closedConnectionRecordsNothing()
     {
-        DeskFixture desk;
+        DeskFixture desk(m_backend);
         addTwo(desk);
         desk.search(QStringLiteral("1001"));
         desk.button("Command4")->setEnabled(false);
@@ -153,16 +156,15 @@ private slots:
         QVERIFY(desk.button("Command4")->isEnabled());
         QVERIFY(desk.button("Command2")->isEnabled()); // left as it was: the operator may try again
         QVERIFY(desk.box("FXConvite_No")->text().isEmpty());
-        QCOMPARE(desk.rows(desk.files.haldor, QStringLiteral("SELECT COUNT(*) FROM tbVelunas")).at(0).at(0).toInt(), 0);
+        QCOMPARE(desk.rows(QStringLiteral("SELECT COUNT(*) FROM tbVelunas")).at(0).at(0).toInt(), 0);
     }
 
     void failedInsertionIsReported()
     {
-        DeskFixture desk;
+        DeskFixture desk(m_backend);
         addTwo(desk);
         desk.search(QStringLiteral("1001"));
-        desk.execute(desk.files.haldor, QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON tbVelunas "
-                                                       "BEGIN SELECT RAISE(ABORT, 'recusado pelo servidor'); END"));
+        desk.refuseDeliveries(QStringLiteral("recusado pelo servidor"));
         desk.deliver();
         QCOMPARE(desk.reports.reports().size(), 1);
         QCOMPARE(desk.reports.reports().at(0).at(3), QStringLiteral("Command2_Click"));
@@ -174,7 +176,7 @@ private slots:
     // number twice nor a member two invitations.
     void secondDeskOnTheSameMemberIsRefused()
     {
-        DeskFixture desk;
+        DeskFixture desk(m_backend);
         addTwo(desk);
         frmMain other;
         other.show();
@@ -188,7 +190,32 @@ private slots:
         QCOMPARE(desk.boxes.calls().size(), 1);
         QVERIFY(desk.boxes.calls().at(0).text.startsWith(QStringLiteral("Já foi entregue o convite nº 1 ")));
     }
+
+    // A server that reads a backslash in a literal as an escape still gets
+    // the typed text as one literal: nobody is found, and a name stored
+    // with backslashes comes back as typed.
+    void backslashesOnAServerWithEscapes()
+    {
+        if (m_backend != testsupport::Backend::Postgres)
+            QSKIP("Only PostgreSQL can be told to read backslashes as escapes.");
+        DeskFixture desk(m_backend);
+        // Before any connection is made, so that every one reads literals so.
+        desk.postgres->execute(
+            QStringLiteral("ALTER DATABASE %1 SET standard_conforming_strings = off").arg(desk.postgres->name()));
+        addTwo(desk);
+        QCOMPARE(desk.rows(QStringLiteral("SELECT current_setting('standard_conforming_strings')")).at(0).at(0),
+                 QVariant(QStringLiteral("off")));
+        desk.search(QStringLiteral("\\' OR 1=1 --"));
+        QCOMPARE(desk.box("FXNome")->text(), QString());
+        QVERIFY(!desk.button("Command2")->isEnabled());
+        desk.search(QStringLiteral("1001"));
+        desk.box("FXNome")->setText(QStringLiteral("Ana \\' D\\\\Ávila? {fn x}\\"));
+        desk.deliver();
+        QVERIFY(desk.reports.reports().isEmpty());
+        QCOMPARE(desk.rows(QStringLiteral("SELECT nome FROM tbVelunas")),
+                 (QList<QList<QVariant>>{{QStringLiteral("Ana \\' D\\\\Ávila? {fn x}\\")}}));
+    }
 };
 
-QTEST_MAIN(tst_delivery)
+VELUNAS_DESK_TEST_MAIN(tst_delivery)
 #include "tst_delivery.moc"

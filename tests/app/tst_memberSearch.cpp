@@ -20,6 +20,12 @@ class tst_memberSearch : public QObject
 {
     Q_OBJECT
 
+public:
+    explicit tst_memberSearch(testsupport::Backend backend) : m_backend(backend) {}
+
+private:
+    testsupport::Backend m_backend;
+
 private slots:
     // One member found by the cascade, and what the window shows of it.
     void cascade_data()
@@ -51,6 +57,9 @@ private slots:
         QTest::newRow("A3 unique name ignoring case and accents") << "joao"
                                                                   << "João Gonçalves"
                                                                   << "HALDOR" << 4 << 1;
+        QTest::newRow("A3 capitals and a word begun") << "JOAO gonc"
+                                                      << "João Gonçalves"
+                                                      << "HALDOR" << 4 << 1;
         QTest::newRow("B3 unique name in MIRVA") << "zeferino"
                                                  << "Zeferino Bastos"
                                                  << "MIRVA" << 71 << 1;
@@ -63,7 +72,7 @@ private slots:
         QFETCH(QString, where);
         QFETCH(int, socio);
         QFETCH(int, code);
-        DeskFixture desk;
+        DeskFixture desk(m_backend);
         desk.addHaldor({member(1, QStringLiteral("1001"), QStringLiteral("S-1"), QStringLiteral("Ana Sá")),
                         member(2, QStringLiteral("2002"), QStringLiteral("S-2"), QStringLiteral("Bruno Antunes")),
                         member(3, QStringLiteral("3003"), QStringLiteral("S-3"), QStringLiteral("Carla Reis")),
@@ -102,7 +111,7 @@ private slots:
     {
         QFETCH(QString, typed);
         QFETCH(QString, firstLine);
-        DeskFixture desk;
+        DeskFixture desk(m_backend);
         desk.addHaldor({member(9, QStringLiteral("9009"), QStringLiteral("S-9"), QStringLiteral("Inês"), 0),
                         member(11, QStringLiteral("1111"), QStringLiteral("8008"), QStringLiteral("Rui"), 0)});
         desk.addMirva({member(70, QStringLiteral("7007"), QStringLiteral("M-7"), QStringLiteral("Duarte"), 0),
@@ -117,7 +126,7 @@ private slots:
 
     void activoNullIsActive()
     {
-        DeskFixture desk;
+        DeskFixture desk(m_backend);
         desk.addMirva(
             {member(70, QStringLiteral("7007"), QStringLiteral("M-7"), QStringLiteral("Duarte"), QVariant())});
         desk.search(QStringLiteral("7007"));
@@ -127,7 +136,7 @@ private slots:
 
     void notFound()
     {
-        DeskFixture desk;
+        DeskFixture desk(m_backend);
         desk.addHaldor({member(1, QStringLiteral("1001"), QStringLiteral("S-1"), QStringLiteral("Ana"))});
         desk.search(QStringLiteral("O'Neil"));
         QCOMPARE(desk.boxes.calls().size(), 1);
@@ -142,7 +151,7 @@ private slots:
 
     void equalStringsSkipStageB()
     {
-        DeskFixture desk;
+        DeskFixture desk(m_backend);
         desk.addHaldor({member(9, QStringLiteral("9009"), QStringLiteral("S-9"), QStringLiteral("Inês"), 0)});
         desk.useOneDatabaseForBoth();
         desk.search(QStringLiteral("S-9")); // only in the full view, which stage A never reads
@@ -153,7 +162,7 @@ private slots:
 
     void numberSearchTakesTheFirstRow()
     {
-        DeskFixture desk;
+        DeskFixture desk(m_backend);
         desk.addHaldor({member(5, QStringLiteral("5005"), QStringLiteral("S-5"), QStringLiteral("Primeiro")),
                         member(6, QStringLiteral("5005"), QStringLiteral("S-6"), QStringLiteral("Segundo"))});
         desk.search(QStringLiteral("5005"));
@@ -179,7 +188,7 @@ private slots:
         QFETCH(QString, action);
         QFETCH(QString, name);
         QFETCH(int, socio);
-        DeskFixture desk;
+        DeskFixture desk(m_backend);
         desk.addHaldor(
             {member(21, QStringLiteral("2101"), QStringLiteral("S-21"), QStringLiteral("Maria José Silva"), 1,
                     QVariant()),
@@ -206,7 +215,7 @@ private slots:
 
     void cancelledPickerForgetsTheMember()
     {
-        DeskFixture desk;
+        DeskFixture desk(m_backend);
         desk.addHaldor({member(1, QStringLiteral("1001"), QStringLiteral("S-1"), QStringLiteral("Ana Sá")),
                         member(21, QStringLiteral("2101"), QStringLiteral("S-21"), QStringLiteral("Maria Silva")),
                         member(22, QStringLiteral("2202"), QStringLiteral("S-22"), QStringLiteral("Maria Sousa"))});
@@ -229,9 +238,8 @@ private slots:
 
     void unreachableDatabase()
     {
-        DeskFixture desk;
-        desk.pointAt(desk.strings.sqlServer, desk.strings.haldor,
-                     QStringLiteral("Provider=SQLite;Data Source=") + desk.dir.filePath(QStringLiteral("missing.db")));
+        DeskFixture desk(m_backend);
+        desk.pointAt(desk.strings.sqlServer, desk.strings.haldor, desk.unreachable());
         desk.search(QStringLiteral("1001"));
         QCOMPARE(desk.window->findChild<QLabel *>(QStringLiteral("Label_HALDOR"))->text(),
                  QStringLiteral("Conectado ao servidor do HALDOR"));
@@ -248,8 +256,8 @@ private slots:
 
     void refusedStatementIsReported()
     {
-        DeskFixture desk;
-        desk.execute(desk.files.haldor, QStringLiteral("DROP VIEW vwAssociados_Completos_Activos"));
+        DeskFixture desk(m_backend);
+        desk.execute(QStringLiteral("DROP VIEW vwAssociados_Completos_Activos"));
         desk.search(QStringLiteral("1001"));
         QCOMPARE(desk.reports.reports().size(), 1);
         const QStringList report = desk.reports.reports().at(0);
@@ -273,7 +281,7 @@ private slots:
     void enterRunsTheSearch()
     {
         QFETCH(int, modifiers);
-        DeskFixture desk;
+        DeskFixture desk(m_backend);
         desk.addHaldor({member(1, QStringLiteral("1001"), QStringLiteral("S-1"), QStringLiteral("Ana Sá"))});
         desk.box("FXNo_TAP")->setText(QStringLiteral("1001"));
         desk.box("FXNo_TAP")->setFocus();
@@ -283,5 +291,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_memberSearch)
+VELUNAS_DESK_TEST_MAIN(tst_memberSearch)
 #include "tst_memberSearch.moc"

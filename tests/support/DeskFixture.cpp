@@ -8,11 +8,73 @@
 
 namespace testsupport {
 
-DeskFixture::DeskFixture()
+namespace {
+
+void executeOn(const QString &connectionString, const QString &statement)
 {
-    demo::createSchemaOnly(dir.path());
-    files = demo::demoFiles(dir.path());
-    strings = demo::connectionStrings(dir.path());
+    platform::Connection connection;
+    connection.setConnectionString(connectionString);
+    connection.Open();
+    connection.Execute(statement);
+    connection.Close();
+}
+
+QList<QList<QVariant>> rowsOn(const QString &connectionString, const QString &statement)
+{
+    platform::Connection connection;
+    connection.setConnectionString(connectionString);
+    connection.Open();
+    const platform::ResultTable table = connection.query(statement);
+    connection.Close();
+    return table.rows.toList();
+}
+
+QString embeddedString(const QString &file)
+{
+    return QStringLiteral("Provider=SQLite;Data Source=") + file;
+}
+
+} // namespace
+
+QList<Backend> reachableBackends()
+{
+    QList<Backend> backends{Backend::Embedded};
+    if (PostgresTestDatabase::available())
+        backends << Backend::Postgres;
+    return backends;
+}
+
+const char *backendName(Backend backend)
+{
+    return backend == Backend::Postgres ? "PostgreSQL" : "embedded";
+}
+
+int onEveryBackend(const std::function<int(Backend)> &run)
+{
+    if (!PostgresTestDatabase::available())
+        qInfo("No PostgreSQL test server (make test starts one): the embedded files only.");
+    int failures = 0;
+    for (Backend backend : reachableBackends()) {
+        qInfo("On the %s databases:", backendName(backend));
+        failures += run(backend);
+    }
+    return failures;
+}
+
+DeskFixture::DeskFixture(Backend backend) : backend(backend)
+{
+    if (backend == Backend::Postgres) {
+        // A database of its own for each fixture, as each embedded one has its folder.
+        static int made = 0;
+        postgres = std::make_unique<PostgresTestDatabase>(QStringLiteral("velunas_desk%1").arg(++made));
+        strings = {postgres->connectionString(QStringLiteral("public")),
+                   postgres->connectionString(QStringLiteral("haldor")),
+                   postgres->connectionString(QStringLiteral("mirva"))};
+    } else {
+        demo::createSchemaOnly(dir.path());
+        files = demo::demoFiles(dir.path());
+        strings = demo::connectionStrings(dir.path());
+    }
     pointAt(strings.sqlServer, strings.haldor, strings.mirva);
     window = std::make_unique<frmMain>();
     window->show();
@@ -25,6 +87,7 @@ DeskFixture::~DeskFixture()
     window.reset();
     // Later tests must not reach this folder's files through the process-wide environment.
     Data().setConnectionStrings(QString(), QString(), QString());
+    postgres.reset();
 }
 
 void DeskFixture::pointAt(const QString &sqlServer, const QString &haldor, const QString &mirva)
@@ -35,12 +98,18 @@ void DeskFixture::pointAt(const QString &sqlServer, const QString &haldor, const
 
 void DeskFixture::addHaldor(const QList<demo::Member> &members)
 {
-    demo::insertMembers(files.haldor, members);
+    if (postgres)
+        postgres->insertMembers(QStringLiteral("haldor"), members);
+    else
+        demo::insertMembers(files.haldor, members);
 }
 
 void DeskFixture::addMirva(const QList<demo::Member> &members)
 {
-    demo::insertMembers(files.mirva, members);
+    if (postgres)
+        postgres->insertMembers(QStringLiteral("mirva"), members);
+    else
+        demo::insertMembers(files.mirva, members);
 }
 
 void DeskFixture::useOneDatabaseForBoth()
@@ -50,6 +119,11 @@ void DeskFixture::useOneDatabaseForBoth()
 
 void DeskFixture::giveMirvaItsOwnDeliveryTable()
 {
+    if (postgres) {
+        // Found first on MIRVA's search path, it hides the shared one.
+        execute(QStringLiteral("CREATE TABLE mirva.tbVelunas AS SELECT * FROM public.tbVelunas WHERE false"));
+        return;
+    }
     const QString own = dir.filePath(QStringLiteral("mirva-deliveries.db"));
     QFile file(own);
     file.open(QIODevice::WriteOnly); // an empty file is an empty database
@@ -60,23 +134,47 @@ void DeskFixture::giveMirvaItsOwnDeliveryTable()
             QStringLiteral("Provider=SQLite;Data Source=%1;Attach=%2").arg(files.mirva, own));
 }
 
+void DeskFixture::execute(const QString &statement)
+{
+    executeOn(strings.haldor, statement);
+}
+
+QList<QList<QVariant>> DeskFixture::rows(const QString &statement)
+{
+    return rowsOn(strings.haldor, statement);
+}
+
 void DeskFixture::execute(const QString &file, const QString &statement)
 {
-    platform::Connection connection;
-    connection.setConnectionString(QStringLiteral("Provider=SQLite;Data Source=") + file);
-    connection.Open();
-    connection.Execute(statement);
-    connection.Close();
+    executeOn(embeddedString(file), statement);
 }
 
 QList<QList<QVariant>> DeskFixture::rows(const QString &file, const QString &statement)
 {
-    platform::Connection connection;
-    connection.setConnectionString(QStringLiteral("Provider=SQLite;Data Source=") + file);
-    connection.Open();
-    const platform::ResultTable table = connection.query(statement);
-    connection.Close();
-    return table.rows.toList();
+    return rowsOn(embeddedString(file), statement);
+}
+
+void DeskFixture::refuseDeliveries(const QString &message)
+{
+    const QString quoted = QString(message).replace(QLatin1Char('\''), QStringLiteral("''"));
+    if (postgres) {
+        execute(QStringLiteral("CREATE FUNCTION public.refuse() RETURNS trigger LANGUAGE plpgsql AS "
+                               "$$BEGIN RAISE EXCEPTION '%1'; END$$")
+                    .arg(quoted));
+        execute(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON public.tbVelunas FOR EACH ROW "
+                               "EXECUTE FUNCTION public.refuse()"));
+    } else {
+        execute(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON tbVelunas "
+                               "BEGIN SELECT RAISE(ABORT, '%1'); END")
+                    .arg(quoted));
+    }
+}
+
+QString DeskFixture::unreachable() const
+{
+    if (postgres)
+        return PostgresTestDatabase::databaseString(postgres->name() + QStringLiteral("_missing"));
+    return embeddedString(dir.filePath(QStringLiteral("missing.db")));
 }
 
 void DeskFixture::search(const QString &text)

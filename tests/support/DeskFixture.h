@@ -2,22 +2,36 @@
 
 #include "app/frmMain.h"
 #include "data/DemoDatabase.h"
+#include "tests/support/PostgresTestDatabase.h"
 #include "tests/support/TestSupport.h"
 
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 
+#include <functional>
 #include <memory>
 
 namespace testsupport {
 
-// A desk on real embedded databases made for one test: the two registers,
-// the delivery table, the window, and the recorders of boxes and reports.
+// The engines a desk test body runs on: the embedded files always,
+// PostgreSQL when make test has started its server.
+enum class Backend { Embedded, Postgres };
+QList<Backend> reachableBackends();
+const char *backendName(Backend backend);
+
+// Runs a body once per reachable backend; the failures of all the runs.
+int onEveryBackend(const std::function<int(Backend)> &run);
+
+// A desk on real databases made for one test: the two registers, the
+// delivery table, the window, and the recorders of boxes and reports. On
+// PostgreSQL the registers are the schemas haldor and mirva of a database of
+// its own, the delivery table in public.
 class DeskFixture
 {
 public:
-    DeskFixture();
+    explicit DeskFixture(Backend backend = Backend::Embedded);
     ~DeskFixture();
 
     void addHaldor(const QList<demo::Member> &members);
@@ -28,9 +42,17 @@ public:
     void giveMirvaItsOwnDeliveryTable();
     void pointAt(const QString &sqlServer, const QString &haldor, const QString &mirva);
 
-    // Statements run straight on a file, for setting up and reading back.
+    // Statements in the desk's T-SQL through HALDOR's connection (which reaches
+    // the delivery table on every backend), for setting up and reading back.
+    void execute(const QString &statement);
+    QList<QList<QVariant>> rows(const QString &statement);
+    // The same straight on an embedded file.
     void execute(const QString &file, const QString &statement);
     QList<QList<QVariant>> rows(const QString &file, const QString &statement);
+    // Makes the server refuse every new delivery with this message.
+    void refuseDeliveries(const QString &message);
+    // A connection string of this backend that reaches no database.
+    QString unreachable() const;
 
     void search(const QString &text); // types the text and clicks "Verificar"
     void deliver();                   // clicks "Processar Entrega"
@@ -38,7 +60,9 @@ public:
     QLineEdit *box(const char *name) const;
     QPushButton *button(const char *name) const;
 
+    Backend backend;
     QTemporaryDir dir;
+    std::unique_ptr<PostgresTestDatabase> postgres; // on PostgreSQL only
     demo::Files files;
     demo::ConnectionStrings strings;
     MessageBoxRecorder boxes;
@@ -51,3 +75,17 @@ demo::Member member(qint64 id, const QString &company, const QString &number, co
                     const QString &empresa = QStringLiteral("Empresa"));
 
 } // namespace testsupport
+
+// QTEST_MAIN for a desk test body that takes its backend: the body runs once
+// per reachable backend.
+#define VELUNAS_DESK_TEST_MAIN(TestObject)                                                                             \
+    int main(int argc, char *argv[])                                                                                   \
+    {                                                                                                                  \
+        QApplication app(argc, argv);                                                                                  \
+        app.setAttribute(Qt::AA_Use96Dpi, true);                                                                       \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                                     \
+        return testsupport::onEveryBackend([&](testsupport::Backend backend) {                                         \
+            TestObject test(backend);                                                                                  \
+            return QTest::qExec(&test, argc, argv);                                                                    \
+        });                                                                                                            \
+    }
