@@ -7,7 +7,12 @@ duplicate key (2627 and its 3621 companion) and a failed login (18456).
 Every login and batch that arrives is appended to a JSON-lines log, so a test
 can read back what reached the wire.
 
-    tds_responder.py --database FILE --log FILE [--password PW] [--silent] [--stall-on REGEX]
+    tds_responder.py --database FILE --log FILE [--attach FILE] [--password PW] [--silent] [--stall-on REGEX]
+
+Text compares as a CI_AI collation does: "=" (the CI_AI collation the desk's
+files declare) and LIKE ignore case and accents, and LIKE reads "[...]" sets.
+--attach makes another file's tables reachable by unqualified names the main
+file lacks, as a synonym would.
 
 --stall-on makes a connection go quiet at the first batch the pattern finds
 (an empty pattern: the first batch): it never answers that batch or anything
@@ -24,6 +29,7 @@ import socket
 import sqlite3
 import struct
 import threading
+import unicodedata
 
 PACKET_SQL_BATCH = 0x01
 PACKET_REPLY = 0x04
@@ -155,6 +161,56 @@ def to_sqlite(sql):
     return "".join(parts)
 
 
+def fold(text):
+    """Case and accents away, as the server's CI_AI collation compares."""
+    decomposed = unicodedata.normalize("NFKD", text)
+    return "".join(c for c in decomposed if not unicodedata.combining(c)).casefold()
+
+
+def compare_ci_ai(left, right):
+    left, right = fold(left).rstrip(" "), fold(right).rstrip(" ")
+    return (left > right) - (left < right)
+
+
+def like_regex(pattern):
+    """A LIKE pattern as a regular expression over folded text."""
+    out, i = [], 0
+    while i < len(pattern):
+        c = pattern[i]
+        end = pattern.find("]", i + 2) if c == "[" else -1
+        if c == "%":
+            out.append(".*")
+        elif c == "_":
+            out.append(".")
+        elif end > 0:
+            body = pattern[i + 1:end]
+            negated = body.startswith("^")
+            body = body[1:] if negated else body
+            out.append("[" + ("^" if negated else "") + body.replace("\\", "\\\\") + "]")
+            i = end
+        else:
+            out.append(re.escape(c))
+        i += 1
+    return re.compile("".join(out), re.S)
+
+
+def like(pattern, text):
+    if pattern is None or text is None:
+        return None
+    return 1 if like_regex(fold(pattern)).fullmatch(fold(text)) else 0
+
+
+def open_database(options):
+    database = sqlite3.connect(options.database, timeout=10)
+    database.create_collation("CI_AI", compare_ci_ai)
+    database.create_function("like", 2, like, deterministic=True)
+    database.create_function("velunas_fold", 1, lambda text: None if text is None else fold(text),
+                             deterministic=True)
+    if options.attach:
+        database.execute("ATTACH DATABASE ? AS attached", (options.attach,))
+    return database
+
+
 def column_kind(values):
     present = [v for v in values if v is not None]
     if not present:
@@ -239,7 +295,7 @@ def serve(sock, options):
             while sock.recv(4096):
                 pass  # accepts and never answers
             return
-        database = sqlite3.connect(options.database, timeout=10)
+        database = open_database(options)
         try:
             while True:
                 kind, payload = read_message(sock)
@@ -277,6 +333,7 @@ def serve(sock, options):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--database", required=True)
+    parser.add_argument("--attach")
     parser.add_argument("--log", required=True)
     parser.add_argument("--password")
     parser.add_argument("--silent", action="store_true")

@@ -4,6 +4,7 @@
 #include "platform/db/access/Connection.h"
 
 #include <QFile>
+#include <QStandardPaths>
 #include <QTest>
 
 namespace testsupport {
@@ -34,6 +35,18 @@ QString embeddedString(const QString &file)
     return QStringLiteral("Provider=SQLite;Data Source=") + file;
 }
 
+QString responderScript()
+{
+    return QFINDTESTDATA("../helpers/tds_responder.py");
+}
+
+QString sqlServerString(int port)
+{
+    return QStringLiteral("Provider=SQLOLEDB.1;User ID=velunas;Password=desk;Initial Catalog=Velunas;"
+                          "Data Source=127.0.0.1,%1")
+        .arg(port);
+}
+
 } // namespace
 
 QList<Backend> reachableBackends()
@@ -41,12 +54,23 @@ QList<Backend> reachableBackends()
     QList<Backend> backends{Backend::Embedded};
     if (PostgresTestDatabase::available())
         backends << Backend::Postgres;
+#ifndef Q_OS_WIN
+    if (!QStandardPaths::findExecutable(QStringLiteral("python3")).isEmpty() && !responderScript().isEmpty())
+        backends << Backend::SqlServer;
+#endif
     return backends;
 }
 
 const char *backendName(Backend backend)
 {
-    return backend == Backend::Postgres ? "PostgreSQL" : "embedded";
+    switch (backend) {
+    case Backend::Postgres:
+        return "PostgreSQL";
+    case Backend::SqlServer:
+        return "SQL Server (scripted TDS responder)";
+    default:
+        return "embedded";
+    }
 }
 
 int onEveryBackend(const std::function<int(Backend)> &run)
@@ -75,6 +99,17 @@ DeskFixture::DeskFixture(Backend backend) : backend(backend)
         files = demo::demoFiles(dir.path());
         strings = demo::connectionStrings(dir.path());
     }
+    if (backend == Backend::SqlServer) {
+        haldorServer = std::make_unique<TdsResponder>(responderScript(), files.haldor,
+                                                      dir.filePath(QStringLiteral("haldor-server.log")));
+        mirvaServer = std::make_unique<TdsResponder>(responderScript(), files.mirva,
+                                                     dir.filePath(QStringLiteral("mirva-server.log")),
+                                                     QStringList{QStringLiteral("--attach"), files.haldor});
+        if (haldorServer->port() <= 0 || mirvaServer->port() <= 0)
+            qWarning("the TDS responders did not start");
+        strings = {sqlServerString(haldorServer->port()), sqlServerString(haldorServer->port()),
+                   sqlServerString(mirvaServer->port())};
+    }
     pointAt(strings.sqlServer, strings.haldor, strings.mirva);
     window = std::make_unique<frmMain>();
     window->show();
@@ -88,6 +123,8 @@ DeskFixture::~DeskFixture()
     // Later tests must not reach this folder's files through the process-wide environment.
     Data().setConnectionStrings(QString(), QString(), QString());
     postgres.reset();
+    mirvaServer.reset();
+    haldorServer.reset();
 }
 
 void DeskFixture::pointAt(const QString &sqlServer, const QString &haldor, const QString &mirva)
@@ -119,6 +156,13 @@ void DeskFixture::useOneDatabaseForBoth()
 
 void DeskFixture::giveMirvaItsOwnDeliveryTable()
 {
+    if (mirvaServer) {
+        // In MIRVA's own file, it comes before the attached one.
+        execute(files.mirva, QStringLiteral("CREATE TABLE tbVelunas (socio_id INTEGER, base_dados INTEGER, "
+                                            "data DATETIME, convite_no INTEGER, no_tap TEXT, nome TEXT, "
+                                            "empresa TEXT, email TEXT)"));
+        return;
+    }
     if (postgres) {
         // Found first on MIRVA's search path, it hides the shared one.
         execute(QStringLiteral("CREATE TABLE mirva.tbVelunas AS SELECT * FROM public.tbVelunas WHERE false"));
@@ -136,12 +180,12 @@ void DeskFixture::giveMirvaItsOwnDeliveryTable()
 
 void DeskFixture::execute(const QString &statement)
 {
-    executeOn(strings.haldor, statement);
+    executeOn(postgres ? strings.haldor : embeddedString(files.haldor), statement);
 }
 
 QList<QList<QVariant>> DeskFixture::rows(const QString &statement)
 {
-    return rowsOn(strings.haldor, statement);
+    return rowsOn(postgres ? strings.haldor : embeddedString(files.haldor), statement);
 }
 
 void DeskFixture::execute(const QString &file, const QString &statement)
@@ -174,6 +218,9 @@ QString DeskFixture::unreachable() const
 {
     if (postgres)
         return PostgresTestDatabase::databaseString(postgres->name() + QStringLiteral("_missing"));
+    if (mirvaServer)
+        return sqlServerString(1); // nothing listens there
+
     return embeddedString(dir.filePath(QStringLiteral("missing.db")));
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/frmMain.h"
 #include "data/DemoDatabase.h"
+#include "tests/platform/db/odbc/TdsResponder.h"
 #include "tests/support/PostgresTestDatabase.h"
 #include "tests/support/TestSupport.h"
 
@@ -16,8 +17,10 @@
 namespace testsupport {
 
 // The engines a desk test body runs on: the embedded files always,
-// PostgreSQL when make test has started its server.
-enum class Backend { Embedded, Postgres };
+// PostgreSQL when make test has started its server, and SQL Server's wire
+// through the scripted TDS responder (on the build machine, which has Python),
+// serving the embedded files.
+enum class Backend { Embedded, Postgres, SqlServer };
 QList<Backend> reachableBackends();
 const char *backendName(Backend backend);
 
@@ -27,7 +30,8 @@ int onEveryBackend(const std::function<int(Backend)> &run);
 // A desk on real databases made for one test: the two registers, the
 // delivery table, the window, and the recorders of boxes and reports. On
 // PostgreSQL the registers are the schemas haldor and mirva of a database of
-// its own, the delivery table in public.
+// its own, the delivery table in public; on SQL Server, two responders serve
+// the embedded files, MIRVA's attaching HALDOR's for the delivery table.
 class DeskFixture
 {
 public:
@@ -42,8 +46,8 @@ public:
     void giveMirvaItsOwnDeliveryTable();
     void pointAt(const QString &sqlServer, const QString &haldor, const QString &mirva);
 
-    // Statements in the desk's T-SQL through HALDOR's connection (which reaches
-    // the delivery table on every backend), for setting up and reading back.
+    // Statements on HALDOR's database (which holds or reaches the delivery
+    // table on every backend), for setting up and reading back.
     void execute(const QString &statement);
     QList<QList<QVariant>> rows(const QString &statement);
     // The same straight on an embedded file.
@@ -62,7 +66,8 @@ public:
 
     Backend backend;
     QTemporaryDir dir;
-    std::unique_ptr<PostgresTestDatabase> postgres; // on PostgreSQL only
+    std::unique_ptr<PostgresTestDatabase> postgres;          // on PostgreSQL only
+    std::unique_ptr<TdsResponder> haldorServer, mirvaServer; // on SQL Server only
     demo::Files files;
     demo::ConnectionStrings strings;
     MessageBoxRecorder boxes;
