@@ -2,15 +2,11 @@
 // members drawn from one shared pool: no number is given twice, no member
 // gets two invitations, the numbers have no gaps, and every delivery a desk
 // reported is in the table.
-#include "data/DemoDatabase.h"
-#include "platform/db/access/Connection.h"
-#include "tests/support/PostgresTestDatabase.h"
-#include "tests/support/TestSupport.h"
+#include "tests/support/DeskFixture.h"
 
 #include <QMap>
 #include <QProcess>
 #include <QSet>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <algorithm>
@@ -23,10 +19,7 @@ constexpr int Desks = 4;
 constexpr int AttemptsPerDesk = 250;
 constexpr int MembersPerRegister = 150;
 
-struct Strings
-{
-    QString delivery, haldor, mirva;
-};
+using Strings = demo::ConnectionStrings;
 
 // HALDOR's members have company numbers 1000..., MIRVA's 2000...; both use
 // the same member ids, so a pair differs only by its register code.
@@ -75,7 +68,7 @@ QList<Outcome> runDesks(const Strings &strings)
         auto desk = std::make_unique<QProcess>();
         desk->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         desk->start(testsupport::binaryDir() + QStringLiteral("/desk_worker"),
-                    {strings.delivery, strings.haldor, strings.mirva, QString::number(7919 * (i + 1)),
+                    {strings.sqlServer, strings.haldor, strings.mirva, QString::number(7919 * (i + 1)),
                      QString::number(AttemptsPerDesk), pool().join(QLatin1Char(','))});
         desks.push_back(std::move(desk));
     }
@@ -120,11 +113,8 @@ void checkTable(const Strings &strings, const QList<Outcome> &outcomes)
     for (const Outcome &o : outcomes)
         QVERIFY2(o.kind == QLatin1String("recorded") || o.kind == QLatin1String("refused"), qPrintable(o.line));
 
-    platform::Connection connection;
-    connection.setConnectionString(strings.delivery);
-    connection.Open();
-    const auto rows = connection.query(QStringLiteral("SELECT socio_id, base_dados, convite_no FROM tbVelunas")).rows;
-    connection.Close();
+    const auto rows = testsupport::rowsOn(strings.sqlServer,
+                                          QStringLiteral("SELECT socio_id, base_dados, convite_no FROM tbVelunas"));
 
     QMap<QPair<qint64, qint64>, qint64> numberOf;
     std::vector<qint64> numbers;
@@ -162,32 +152,21 @@ class tst_concurrentDesks : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void onEmbeddedFiles()
-    {
-        QTemporaryDir dir;
-        demo::createSchemaOnly(dir.path());
-        const demo::Files files = demo::demoFiles(dir.path());
-        demo::insertMembers(files.haldor, registerMembers(1));
-        demo::insertMembers(files.mirva, registerMembers(2));
-        const demo::ConnectionStrings demoStrings = demo::connectionStrings(dir.path());
-        const Strings strings{demoStrings.sqlServer, demoStrings.haldor, demoStrings.mirva};
-        checkTable(strings, runDesks(strings));
-    }
+public:
+    explicit tst_concurrentDesks(testsupport::Backend backend) : m_backend(backend) {}
 
-    void onPostgres()
+private:
+    testsupport::Backend m_backend;
+
+private slots:
+    void racingDesks()
     {
-        if (!testsupport::PostgresTestDatabase::available())
-            QSKIP("No PostgreSQL test server: make test starts one.");
-        testsupport::PostgresTestDatabase database(QStringLiteral("velunas_desks"));
-        database.insertMembers(QStringLiteral("haldor"), registerMembers(1));
-        database.insertMembers(QStringLiteral("mirva"), registerMembers(2));
-        const Strings strings{database.connectionString(QStringLiteral("public")),
-                              database.connectionString(QStringLiteral("haldor")),
-                              database.connectionString(QStringLiteral("mirva"))};
-        checkTable(strings, runDesks(strings));
+        testsupport::DeskFixture desk(m_backend);
+        desk.addHaldor(registerMembers(1));
+        desk.addMirva(registerMembers(2));
+        checkTable(desk.strings, runDesks(desk.strings));
     }
 };
 
-QTEST_MAIN(tst_concurrentDesks)
+VELUNAS_DESK_TEST_MAIN(tst_concurrentDesks)
 #include "tst_concurrentDesks.moc"

@@ -85,14 +85,11 @@ private slots:
                 QTest::mouseClick(picker->findChild<QPushButton *>(QLatin1String(button)), Qt::LeftButton);
             });
         if (way == QLatin1String("statement refused"))
-            desk.execute(desk.files.haldor, QStringLiteral("DROP VIEW vwAssociados_Completos_Activos"));
+            desk.execute(QStringLiteral("DROP VIEW vwAssociados_Completos_Activos"));
         if (way == QLatin1String("server unreachable"))
-            desk.pointAt(desk.strings.sqlServer, desk.strings.haldor,
-                         QStringLiteral("Provider=SQLite;Data Source=") +
-                             desk.dir.filePath(QStringLiteral("nenhum.db")));
+            desk.pointAt(desk.strings.sqlServer, desk.strings.haldor, desk.unreachable());
         if (way == QLatin1String("delivery failed"))
-            desk.execute(desk.files.haldor, QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON tbVelunas "
-                                                           "BEGIN SELECT RAISE(ABORT, 'recusado'); END"));
+            desk.refuseDeliveries(QStringLiteral("recusado"));
         if (way == QLatin1String("delivery refused")) {
             desk.search(QStringLiteral("1001"));
             desk.deliver();

@@ -83,10 +83,7 @@ private slots:
                                desk.dir.filePath(QStringLiteral("server.log")),
                                {QStringLiteral("--stall-on"), stallOn});
         QVERIFY(responder.port() > 0);
-        const QString server =
-            QStringLiteral("Provider=SQLOLEDB.1;User ID=velunas;Password=desk;Initial Catalog=Velunas;"
-                           "Data Source=127.0.0.1,%1;Command Timeout=1")
-                .arg(responder.port());
+        const QString server = TdsResponder::deskString(responder.port()) + QStringLiteral(";Command Timeout=1");
         desk.pointAt(server, server, server);
 
         QVERIFY(endsInTime([&] { desk.search(QStringLiteral("1234")); }));

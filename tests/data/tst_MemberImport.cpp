@@ -1,6 +1,6 @@
 #include "data/DemoDatabase.h"
 #include "data/MemberImport.h"
-#include "platform/db/access/Connection.h"
+#include "tests/support/TestSupport.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -19,11 +19,8 @@ namespace {
 
 QStringList tableRows(const QString &file, const QString &statement)
 {
-    platform::Connection connection;
-    connection.setConnectionString(u"Provider=SQLite;Data Source="_qs + file);
-    connection.Open();
     QStringList rows;
-    for (const QList<QVariant> &row : connection.query(statement).rows) {
+    for (const QList<QVariant> &row : testsupport::rowsOn(u"Provider=SQLite;Data Source="_qs + file, statement)) {
         QStringList fields;
         for (const QVariant &field : row)
             fields << (field.isValid() ? field.toString() : u"NULL"_qs);
@@ -82,13 +79,9 @@ void tst_MemberImport::loadsTheRegister()
     demo::createSchemaOnly(dir.path());
     const QString file = demo::demoFiles(dir.path()).haldor;
     demo::insertMembers(file, {{999, {}, {}, u"Antigo"_qs, {}, {}, {}}});
-    {
-        platform::Connection connection;
-        connection.setConnectionString(u"Provider=SQLite;Data Source="_qs + file);
-        connection.Open();
-        connection.Execute(u"INSERT INTO tbVelunas (socio_id, base_dados, data, convite_no) "
-                           "VALUES (999, 1, '2027-01-01 10:00:00', 1)"_qs);
-    }
+    testsupport::executeOn(u"Provider=SQLite;Data Source="_qs + file, u"INSERT INTO tbVelunas (socio_id, base_dados, "
+                                                                      "data, convite_no) VALUES (999, 1, "
+                                                                      "'2027-01-01 10:00:00', 1)"_qs);
 
     const memberimport::Outcome outcome = memberimport::importMembers(file, csv);
 

@@ -172,32 +172,14 @@ def compare_ci_ai(left, right):
     return (left > right) - (left < right)
 
 
-def like_regex(pattern):
-    """A LIKE pattern as a regular expression over folded text."""
-    out, i = [], 0
-    while i < len(pattern):
-        c = pattern[i]
-        end = pattern.find("]", i + 2) if c == "[" else -1
-        if c == "%":
-            out.append(".*")
-        elif c == "_":
-            out.append(".")
-        elif end > 0:
-            body = pattern[i + 1:end]
-            negated = body.startswith("^")
-            body = body[1:] if negated else body
-            out.append("[" + ("^" if negated else "") + body.replace("\\", "\\\\") + "]")
-            i = end
-        else:
-            out.append(re.escape(c))
-        i += 1
-    return re.compile("".join(out), re.S)
-
-
 def like(pattern, text):
+    """LIKE over folded text: "%" any run, "_" one character, "[...]" a set."""
     if pattern is None or text is None:
         return None
-    return 1 if like_regex(fold(pattern)).fullmatch(fold(text)) else 0
+    pieces = re.findall(r"\[\^?\]?[^\]]*\]|.", fold(pattern), re.S)
+    regex = "".join(".*" if p == "%" else "." if p == "_" else p.replace("\\", "\\\\") if len(p) > 1
+                    else re.escape(p) for p in pieces)
+    return 1 if re.fullmatch(regex, fold(text), re.S) else 0
 
 
 def open_database(options):

@@ -11,25 +11,6 @@ namespace testsupport {
 
 namespace {
 
-void executeOn(const QString &connectionString, const QString &statement)
-{
-    platform::Connection connection;
-    connection.setConnectionString(connectionString);
-    connection.Open();
-    connection.Execute(statement);
-    connection.Close();
-}
-
-QList<QList<QVariant>> rowsOn(const QString &connectionString, const QString &statement)
-{
-    platform::Connection connection;
-    connection.setConnectionString(connectionString);
-    connection.Open();
-    const platform::ResultTable table = connection.query(statement);
-    connection.Close();
-    return table.rows.toList();
-}
-
 QString embeddedString(const QString &file)
 {
     return QStringLiteral("Provider=SQLite;Data Source=") + file;
@@ -37,14 +18,8 @@ QString embeddedString(const QString &file)
 
 QString responderScript()
 {
-    return QFINDTESTDATA("../helpers/tds_responder.py");
-}
-
-QString sqlServerString(int port)
-{
-    return QStringLiteral("Provider=SQLOLEDB.1;User ID=velunas;Password=desk;Initial Catalog=Velunas;"
-                          "Data Source=127.0.0.1,%1")
-        .arg(port);
+    const QString script = QStringLiteral(VELUNAS_TESTS_SOURCE_DIR "/helpers/tds_responder.py");
+    return QFile::exists(script) ? script : QString();
 }
 
 } // namespace
@@ -107,8 +82,8 @@ DeskFixture::DeskFixture(Backend backend) : backend(backend)
                                                      QStringList{QStringLiteral("--attach"), files.haldor});
         if (haldorServer->port() <= 0 || mirvaServer->port() <= 0)
             qWarning("the TDS responders did not start");
-        strings = {sqlServerString(haldorServer->port()), sqlServerString(haldorServer->port()),
-                   sqlServerString(mirvaServer->port())};
+        strings = {TdsResponder::deskString(haldorServer->port()), TdsResponder::deskString(haldorServer->port()),
+                   TdsResponder::deskString(mirvaServer->port())};
     }
     pointAt(strings.sqlServer, strings.haldor, strings.mirva);
     window = std::make_unique<frmMain>();
@@ -219,7 +194,7 @@ QString DeskFixture::unreachable() const
     if (postgres)
         return PostgresTestDatabase::databaseString(postgres->name() + QStringLiteral("_missing"));
     if (mirvaServer)
-        return sqlServerString(1); // nothing listens there
+        return TdsResponder::deskString(1); // nothing listens there
 
     return embeddedString(dir.filePath(QStringLiteral("missing.db")));
 }

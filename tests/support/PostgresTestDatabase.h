@@ -5,6 +5,7 @@
 
 #include "data/DemoDatabase.h"
 #include "platform/db/access/Connection.h"
+#include "tests/support/TestSupport.h"
 
 #include <QCoreApplication>
 #include <QString>
@@ -76,23 +77,11 @@ public:
     }
 
     // Runs one statement on the database as the tests' own user.
-    void execute(const QString &statement) const
-    {
-        platform::Connection connection;
-        connection.setConnectionString(connectionString(QStringLiteral("public")));
-        connection.Open();
-        connection.Execute(statement);
-        connection.Close();
-    }
+    void execute(const QString &statement) const { executeOn(connectionString(QStringLiteral("public")), statement); }
 
     QList<QList<QVariant>> rows(const QString &statement) const
     {
-        platform::Connection connection;
-        connection.setConnectionString(connectionString(QStringLiteral("public")));
-        connection.Open();
-        const QList<QList<QVariant>> result = connection.query(statement).rows.toList();
-        connection.Close();
-        return result;
+        return rowsOn(connectionString(QStringLiteral("public")), statement);
     }
 
 private:
@@ -101,14 +90,7 @@ private:
         return QLatin1Char('\'') + value.replace(QLatin1Char('\''), QStringLiteral("''")) + QLatin1Char('\'');
     }
 
-    static void admin(const QString &statement)
-    {
-        platform::Connection connection;
-        connection.setConnectionString(databaseString(QStringLiteral("postgres")));
-        connection.Open();
-        connection.Execute(statement);
-        connection.Close();
-    }
+    static void admin(const QString &statement) { executeOn(databaseString(QStringLiteral("postgres")), statement); }
 
     QString m_name;
 };

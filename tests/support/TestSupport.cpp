@@ -1,5 +1,6 @@
 #include "tests/support/TestSupport.h"
 
+#include "platform/db/access/Connection.h"
 #include "platform/os/LateBound.h"
 #include "platform/runtime/RuntimeError.h"
 
@@ -108,6 +109,25 @@ void useDeskKey(const QString &folder, const QByteArray &bytes)
             qFatal("cannot write the test key %s", qPrintable(path));
     }
     qputenv("VELUNAS_KEY_FILE", QFile::encodeName(path));
+}
+
+void executeOn(const QString &connectionString, const QString &statement)
+{
+    platform::Connection connection;
+    connection.setConnectionString(connectionString);
+    connection.Open();
+    connection.Execute(statement);
+    connection.Close();
+}
+
+QList<QList<QVariant>> rowsOn(const QString &connectionString, const QString &statement)
+{
+    platform::Connection connection;
+    connection.setConnectionString(connectionString);
+    connection.Open();
+    const platform::ResultTable table = connection.query(statement);
+    connection.Close();
+    return table.rows.toList();
 }
 
 } // namespace testsupport

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 #include <QWidget>
 
 #include <functional>
@@ -41,6 +42,10 @@ private:
 // Waits for a modal window to come up and then acts on it: the modal show
 // returns only once the action closes it.
 void whenModal(std::function<void(QWidget *)> action);
+
+// One statement on a connection of its own, for setting up and reading back.
+void executeOn(const QString &connectionString, const QString &statement);
+QList<QList<QVariant>> rowsOn(const QString &connectionString, const QString &statement);
 
 // A folder of programs the tests start (test helpers, the desk itself).
 QString binaryDir();

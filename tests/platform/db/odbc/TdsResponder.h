@@ -40,6 +40,14 @@ public:
 
     int port() const { return m_port; }
 
+    // The desk's connection string to a responder on this port.
+    static QString deskString(int port)
+    {
+        return QStringLiteral("Provider=SQLOLEDB.1;User ID=velunas;Password=desk;Initial Catalog=Velunas;"
+                              "Data Source=127.0.0.1,%1")
+            .arg(port);
+    }
+
     // Makes the SQLite file the responder runs its batches on; false on failure.
     static bool createDatabase(const QString &path, const char *script)
     {
