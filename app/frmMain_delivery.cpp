@@ -2,10 +2,10 @@
 // refusal with the number and date of the earlier delivery.
 #include "app/frmMain.h"
 
-#include "platform/runtime/Conversions.h"
-#include "platform/ui/MessageBox.h"
-#include "platform/runtime/RuntimeError.h"
 #include "platform/db/access/Recordset.h"
+#include "platform/runtime/Conversions.h"
+#include "platform/runtime/RuntimeError.h"
+#include "platform/ui/MessageBox.h"
 #include "sqltext/modCode.h"
 #include "system/ErrorReporting.h"
 

@@ -8,10 +8,10 @@
 #include "app/frmMainResults.h"
 #include "data/Data.h"
 #include "data/DemoDatabase.h"
-#include "platform/runtime/RuntimeError.h"
+#include "platform/db/sql/TsqlTranslation.h"
 #include "platform/db/sqlite/SqliteFunctions.h"
 #include "platform/db/sqlite/SqliteNameIndex.h"
-#include "platform/db/sql/TsqlTranslation.h"
+#include "platform/runtime/RuntimeError.h"
 #include "sqltext/modCode.h"
 #include "tests/support/TestSupport.h"
 

@@ -3,9 +3,9 @@
 #include "controls/modControls.h"
 #include "platform/runtime/Conversions.h"
 #include "platform/runtime/Locale.h"
-#include "platform/ui/MessageBox.h"
 #include "platform/runtime/RuntimeError.h"
 #include "platform/runtime/TrimSpaces.h"
+#include "platform/ui/MessageBox.h"
 
 #include <QComboBox>
 

@@ -1,10 +1,10 @@
 #include "data/MemberImport.h"
 
 #include "data/CsvRecords.h"
-#include "platform/runtime/RuntimeError.h"
 #include "platform/db/access/Connection.h"
 #include "platform/db/access/ConnectionString.h"
 #include "platform/db/sql/TextFolding.h"
+#include "platform/runtime/RuntimeError.h"
 
 #include <QFile>
 #include <QFileInfo>

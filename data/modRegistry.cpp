@@ -1,9 +1,9 @@
 #include "data/modRegistry.h"
 
-#include "platform/ui/MessageBox.h"
 #include "platform/os/Registry.h"
 #include "platform/runtime/RuntimeError.h"
 #include "platform/runtime/TrimSpaces.h"
+#include "platform/ui/MessageBox.h"
 #include "system/ErrorReporting.h"
 
 #include <QByteArray>

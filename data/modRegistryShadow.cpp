@@ -3,10 +3,10 @@
 #include "data/modDirectorios.h"
 #include "data/modRegistry.h"
 
-#include "platform/runtime/AnsiText.h"
 #include "platform/os/FileReplace.h"
 #include "platform/os/RegularFile.h"
 #include "platform/os/SpecialFolders.h"
+#include "platform/runtime/AnsiText.h"
 
 #include <QDir>
 #include <QFile>

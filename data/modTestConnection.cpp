@@ -2,10 +2,10 @@
 
 #include "data/frmSQLServer.h"
 #include "data/modRegistry.h"
-#include "platform/ui/DisabledWindow.h"
-#include "platform/os/MachineCipher.h"
-#include "platform/ui/WindowRefresh.h"
 #include "platform/db/access/ConnectionString.h"
+#include "platform/os/MachineCipher.h"
+#include "platform/ui/DisabledWindow.h"
+#include "platform/ui/WindowRefresh.h"
 
 #include <QCoreApplication>
 #include <QPointer>

@@ -1,10 +1,10 @@
 #include "sqltext/modCode.h"
 
-#include "platform/ui/ControlValue.h"
 #include "platform/runtime/Conversions.h"
 #include "platform/runtime/Locale.h"
 #include "platform/runtime/RuntimeError.h"
 #include "platform/runtime/TrimSpaces.h"
+#include "platform/ui/ControlValue.h"
 #include "system/ErrorReporting.h"
 
 #include <QRegularExpression>

@@ -1,8 +1,8 @@
 #include "sqltext/modData.h"
 
+#include "platform/db/access/Recordset.h"
 #include "platform/runtime/Conversions.h"
 #include "platform/runtime/RuntimeError.h"
-#include "platform/db/access/Recordset.h"
 #include "system/ErrorReporting.h"
 
 namespace modData {

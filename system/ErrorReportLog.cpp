@@ -4,8 +4,8 @@
 
 #include "platform/os/LateBound.h"
 #include "platform/os/RegularFile.h"
-#include "platform/runtime/RuntimeError.h"
 #include "platform/os/SpecialFolders.h"
+#include "platform/runtime/RuntimeError.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,5 +1,5 @@
-#include "platform/db/odbc/PostgresProvider.h"
 #include "platform/db/access/Provider.h"
+#include "platform/db/odbc/PostgresProvider.h"
 #include "platform/db/odbc/SqlServerProvider.h"
 
 #include "platform/db/sqlite/SqliteProvider.h"

@@ -1,8 +1,8 @@
 // The picker: how each way of leaving it comes back to the member search.
 #include "app/frmMainResults.h"
 
-#include "platform/runtime/RuntimeError.h"
 #include "platform/db/access/Recordset.h"
+#include "platform/runtime/RuntimeError.h"
 #include "tests/support/TestSupport.h"
 
 #include <QApplication>

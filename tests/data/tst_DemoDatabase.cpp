@@ -1,6 +1,6 @@
 #include "data/DemoDatabase.h"
-#include "platform/runtime/RuntimeError.h"
 #include "platform/db/access/Connection.h"
+#include "platform/runtime/RuntimeError.h"
 #include "tests/support/TestSupport.h"
 
 #include <QDateTime>

@@ -1,10 +1,10 @@
 // A connection string is built in or assembled from settings an administrator
 // typed: reading it and turning it into a driver string must never fault, and
 // the driver string must hold no key other than those the mapping writes.
-#include "platform/runtime/RuntimeError.h"
 #include "platform/db/access/ConnectionString.h"
 #include "platform/db/odbc/PostgresConnectionString.h"
 #include "platform/db/odbc/SqlServerConnectionString.h"
+#include "platform/runtime/RuntimeError.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 #include <QStringList>

@@ -1,10 +1,10 @@
 // What the operator types goes into real statements on the embedded engine:
 // a text (kinds 3 and 4) must be stored exactly as typed, and the name
 // pattern (kind 6) built from a text must find that text.
-#include "platform/runtime/TrimSpaces.h"
 #include "platform/db/access/Connection.h"
 #include "platform/db/access/Recordset.h"
 #include "platform/db/sqlite/SqliteProvider.h"
+#include "platform/runtime/TrimSpaces.h"
 #include "sqltext/modCode.h"
 #include "tests/fuzz/FuzzCheck.h"
 

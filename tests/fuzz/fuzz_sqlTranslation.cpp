@@ -1,11 +1,11 @@
 // Statements reach the tokenizer and both translations with whatever the
 // operator typed pasted in: any text must come through without fault, and a
 // typed text must stay one literal of exactly that text.
-#include "platform/runtime/RuntimeError.h"
-#include "platform/runtime/TrimSpaces.h"
 #include "platform/db/sql/PostgresTranslation.h"
 #include "platform/db/sql/SqlTokenizer.h"
 #include "platform/db/sql/TsqlTranslation.h"
+#include "platform/runtime/RuntimeError.h"
+#include "platform/runtime/TrimSpaces.h"
 #include "sqltext/modCode.h"
 #include "tests/fuzz/FuzzCheck.h"
 

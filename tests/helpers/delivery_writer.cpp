@@ -2,8 +2,8 @@
 // tests can run two writers on one file at the same time.
 // Usage: delivery_writer <connection string> <first invitation number> <count>
 
-#include "platform/runtime/RuntimeError.h"
 #include "platform/db/access/Connection.h"
+#include "platform/runtime/RuntimeError.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

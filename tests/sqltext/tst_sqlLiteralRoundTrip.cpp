@@ -1,7 +1,7 @@
-#include "platform/runtime/Conversions.h"
 #include "platform/db/access/Connection.h"
 #include "platform/db/access/Recordset.h"
 #include "platform/db/sqlite/SqliteProvider.h"
+#include "platform/runtime/Conversions.h"
 #include "sqltext/modCode.h"
 #include "tests/support/TestLocale.h"
 

@@ -1,7 +1,7 @@
 #include "platform/db/access/Recordset.h"
 
-#include "platform/runtime/RuntimeError.h"
 #include "platform/db/access/Connection.h"
+#include "platform/runtime/RuntimeError.h"
 
 namespace platform {
 

@@ -1,7 +1,7 @@
 #include "platform/db/odbc/OdbcDiagnostics.h"
 
-#include "platform/db/odbc/OdbcApi.h"
 #include "platform/db/access/ProviderErrors.h"
+#include "platform/db/odbc/OdbcApi.h"
 
 #include <vector>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/runtime/RuntimeError.h"
 #include "platform/db/access/Connection.h"
 #include "platform/db/odbc/OdbcApi.h"
+#include "platform/runtime/RuntimeError.h"
 
 namespace platform::odbc {
 

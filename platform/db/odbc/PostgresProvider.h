@@ -1,8 +1,8 @@
 #pragma once
 
+#include "platform/db/access/Provider.h"
 #include "platform/db/odbc/OdbcSession.h"
 #include "platform/db/odbc/PostgresConnectionString.h"
-#include "platform/db/access/Provider.h"
 
 namespace platform {
 

@@ -1,7 +1,7 @@
 #include "platform/db/odbc/SqlServerConnectionString.h"
 
-#include "platform/runtime/RuntimeError.h"
 #include "platform/db/odbc/OdbcDiagnostics.h"
+#include "platform/runtime/RuntimeError.h"
 
 #include <QFileInfo>
 

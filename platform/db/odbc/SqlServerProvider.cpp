@@ -1,9 +1,9 @@
 #include "platform/db/odbc/SqlServerProvider.h"
 
-#include "platform/runtime/RuntimeError.h"
 #include "platform/db/odbc/OdbcDiagnostics.h"
 #include "platform/db/odbc/SqlServerConnectionString.h"
 #include "platform/db/sql/SqlTokenizer.h"
+#include "platform/runtime/RuntimeError.h"
 
 #include <QDir>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/db/odbc/OdbcSession.h"
 #include "platform/db/access/Provider.h"
+#include "platform/db/odbc/OdbcSession.h"
 
 namespace platform {
 

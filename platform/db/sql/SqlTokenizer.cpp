@@ -1,7 +1,7 @@
 #include "platform/db/sql/SqlTokenizer.h"
 
-#include "platform/runtime/RuntimeError.h"
 #include "platform/db/access/ProviderErrors.h"
+#include "platform/runtime/RuntimeError.h"
 
 namespace platform::sql {
 

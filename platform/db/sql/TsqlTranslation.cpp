@@ -1,9 +1,9 @@
 #include "platform/db/sql/TsqlTranslation.h"
 
-#include "platform/runtime/RuntimeError.h"
-#include "platform/db/sql/LiteralFolding.h"
 #include "platform/db/access/ProviderErrors.h"
+#include "platform/db/sql/LiteralFolding.h"
 #include "platform/db/sql/SqlTokenizer.h"
+#include "platform/runtime/RuntimeError.h"
 
 #include <QSet>
 

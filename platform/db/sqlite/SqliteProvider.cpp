@@ -1,11 +1,11 @@
 #include "platform/db/sqlite/SqliteProvider.h"
 
-#include "platform/runtime/RuntimeError.h"
 #include "platform/db/access/ProviderErrors.h"
+#include "platform/db/sql/TsqlTranslation.h"
 #include "platform/db/sqlite/SqliteFunctions.h"
 #include "platform/db/sqlite/SqliteNameIndex.h"
 #include "platform/db/sqlite/SqliteResult.h"
-#include "platform/db/sql/TsqlTranslation.h"
+#include "platform/runtime/RuntimeError.h"
 
 #include <QDir>
 #include <QFile>

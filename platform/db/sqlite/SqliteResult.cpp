@@ -1,7 +1,7 @@
 #include "platform/db/sqlite/SqliteResult.h"
 
-#include "platform/runtime/RuntimeError.h"
 #include "platform/db/access/ProviderErrors.h"
+#include "platform/runtime/RuntimeError.h"
 
 #include <sqlite3.h>
 

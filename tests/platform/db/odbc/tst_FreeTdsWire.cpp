@@ -3,8 +3,8 @@
 
 #include "tests/platform/db/odbc/TdsResponder.h"
 
-#include "platform/runtime/RuntimeError.h"
 #include "platform/db/access/Connection.h"
+#include "platform/runtime/RuntimeError.h"
 
 #include <QDateTime>
 #include <QTemporaryDir>

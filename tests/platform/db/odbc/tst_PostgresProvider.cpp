@@ -1,9 +1,9 @@
 #include "tests/support/PostgresTestDatabase.h"
 
-#include "platform/runtime/RuntimeError.h"
 #include "platform/db/access/Connection.h"
-#include "platform/db/odbc/PostgresProvider.h"
 #include "platform/db/access/ProviderErrors.h"
+#include "platform/db/odbc/PostgresProvider.h"
+#include "platform/runtime/RuntimeError.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
-#include "platform/runtime/RuntimeError.h"
 #include "platform/db/access/ConnectionString.h"
 #include "platform/db/odbc/SqlServerConnectionString.h"
+#include "platform/runtime/RuntimeError.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

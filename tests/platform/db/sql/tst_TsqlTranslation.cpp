@@ -1,6 +1,6 @@
-#include "platform/runtime/RuntimeError.h"
 #include "platform/db/sql/SqlTokenizer.h"
 #include "platform/db/sql/TsqlTranslation.h"
+#include "platform/runtime/RuntimeError.h"
 
 #include <QTest>
 

@@ -1,8 +1,8 @@
-#include "platform/runtime/RuntimeError.h"
 #include "platform/db/access/Connection.h"
 #include "platform/db/access/ProviderErrors.h"
 #include "platform/db/access/Recordset.h"
 #include "platform/db/sqlite/SqliteProvider.h"
+#include "platform/runtime/RuntimeError.h"
 
 #include <QDateTime>
 #include <QDir>
