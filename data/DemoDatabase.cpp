@@ -2,6 +2,7 @@
 
 #include "platform/db/access/Connection.h"
 #include "platform/db/access/ConnectionString.h"
+#include "platform/db/sql/LiteralFolding.h"
 #include "platform/db/sqlite/SqliteProvider.h"
 
 #include <QDir>
@@ -27,10 +28,7 @@ QString schemaScript(const char *name)
     return QString::fromUtf8(file.readAll());
 }
 
-QString quoted(const QString &text)
-{
-    return QLatin1Char('\'') + QString(text).replace(QLatin1Char('\''), QStringLiteral("''")) + QLatin1Char('\'');
-}
+using platform::sql::quoted;
 
 QString literal(const QVariant &value)
 {
@@ -47,6 +45,11 @@ Files demoFiles(const QString &folder)
 {
     const QDir dir(folder);
     return {dir.filePath(QStringLiteral("haldor.db")), dir.filePath(QStringLiteral("mirva.db"))};
+}
+
+QString fileConnectionString(const QString &databaseFile)
+{
+    return QStringLiteral("Provider=SQLite;Data Source=") + platform::quotedConnectionValue(databaseFile);
 }
 
 ConnectionStrings connectionStrings(const QString &folder)
@@ -70,8 +73,7 @@ void createSchemaOnly(const QString &folder)
 void insertMembers(const QString &databaseFile, const QList<Member> &members, Replace replace)
 {
     platform::Connection connection;
-    connection.setConnectionString(
-        QStringLiteral("Provider=SQLite;Data Source=%1").arg(platform::quotedConnectionValue(databaseFile)));
+    connection.setConnectionString(fileConnectionString(databaseFile));
     connection.Open();
     // One transaction, sent in slices: a single text of a million rows would
     // cost more to build and translate than to insert.

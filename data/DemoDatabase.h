@@ -33,6 +33,8 @@ struct ConnectionStrings
 };
 
 Files demoFiles(const QString &folder);
+// The connection string of one embedded file, whatever its path holds.
+QString fileConnectionString(const QString &databaseFile);
 ConnectionStrings connectionStrings(const QString &folder);
 
 // Creates whichever of the two files is missing, with views and tables but

@@ -2,7 +2,6 @@
 
 #include "data/CsvRecords.h"
 #include "platform/db/access/Connection.h"
-#include "platform/db/access/ConnectionString.h"
 #include "platform/db/sql/TextFolding.h"
 #include "platform/runtime/RuntimeError.h"
 
@@ -150,8 +149,7 @@ private:
 bool holdsMemberTable(const QString &registerFile)
 {
     platform::Connection connection;
-    connection.setConnectionString(
-        QStringLiteral("Provider=SQLite;Data Source=%1").arg(platform::quotedConnectionValue(registerFile)));
+    connection.setConnectionString(demo::fileConnectionString(registerFile));
     connection.Open();
     const auto table = connection.query(
         QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name = 'tbAssociados'"));

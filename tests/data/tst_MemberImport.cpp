@@ -20,7 +20,7 @@ namespace {
 QStringList tableRows(const QString &file, const QString &statement)
 {
     QStringList rows;
-    for (const QList<QVariant> &row : testsupport::rowsOn(u"Provider=SQLite;Data Source="_qs + file, statement)) {
+    for (const QList<QVariant> &row : testsupport::rowsOn(demo::fileConnectionString(file), statement)) {
         QStringList fields;
         for (const QVariant &field : row)
             fields << (field.isValid() ? field.toString() : u"NULL"_qs);
@@ -79,9 +79,9 @@ void tst_MemberImport::loadsTheRegister()
     demo::createSchemaOnly(dir.path());
     const QString file = demo::demoFiles(dir.path()).haldor;
     demo::insertMembers(file, {{999, {}, {}, u"Antigo"_qs, {}, {}, {}}});
-    testsupport::executeOn(u"Provider=SQLite;Data Source="_qs + file, u"INSERT INTO tbVelunas (socio_id, base_dados, "
-                                                                      "data, convite_no) VALUES (999, 1, "
-                                                                      "'2027-01-01 10:00:00', 1)"_qs);
+    testsupport::executeOn(demo::fileConnectionString(file), u"INSERT INTO tbVelunas (socio_id, base_dados, "
+                                                             "data, convite_no) VALUES (999, 1, "
+                                                             "'2027-01-01 10:00:00', 1)"_qs);
 
     const memberimport::Outcome outcome = memberimport::importMembers(file, csv);
 

@@ -1,6 +1,7 @@
 // Statements reach the tokenizer and both translations with whatever the
 // operator typed pasted in: any text must come through without fault, and a
 // typed text must stay one literal of exactly that text.
+#include "platform/db/sql/LiteralFolding.h"
 #include "platform/db/sql/PostgresTranslation.h"
 #include "platform/db/sql/SqlTokenizer.h"
 #include "platform/db/sql/TsqlTranslation.h"
@@ -12,11 +13,6 @@
 using namespace platform;
 
 namespace {
-
-QString doubledQuotes(QString text)
-{
-    return QLatin1Char('\'') + text.replace(QLatin1Char('\''), QLatin1String("''")) + QLatin1Char('\'');
-}
 
 // An undeclared @name or nesting past the bound is refused before an engine
 // sees the statement: a clean outcome.
@@ -52,11 +48,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString select = QStringLiteral("SELECT ");
     QString forPostgres = typed;
     forPostgres.replace(QChar(), QChar::ReplacementCharacter);
-    fuzz::check(translateForPostgres(select + literal) == select + doubledQuotes(forPostgres),
+    fuzz::check(translateForPostgres(select + literal) == select + sql::quoted(forPostgres),
                 "a typed text is one PostgreSQL literal", text);
     const QString embedded =
         typed.contains(QChar()) ? QStringLiteral("CAST(X'%1' AS TEXT)").arg(QString::fromLatin1(typed.toUtf8().toHex()))
-                                : doubledQuotes(typed);
+                                : sql::quoted(typed);
     fuzz::check(sql::translateTsql(select + literal) == select + embedded, "a typed text is one embedded literal",
                 text);
     translateBoth(QStringLiteral("SELECT * FROM vwAssociados_Completos WHERE nome_union like ") +

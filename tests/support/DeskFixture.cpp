@@ -2,6 +2,7 @@
 
 #include "data/Data.h"
 #include "platform/db/access/Connection.h"
+#include "platform/db/sql/LiteralFolding.h"
 
 #include <QFile>
 #include <QStandardPaths>
@@ -11,10 +12,9 @@ namespace testsupport {
 
 namespace {
 
-QString embeddedString(const QString &file)
-{
-    return QStringLiteral("Provider=SQLite;Data Source=") + file;
-}
+// A delivery table of its own, for a file that has none.
+const char *const DeliveryTable = "CREATE TABLE tbVelunas (socio_id INTEGER, base_dados INTEGER, data DATETIME, "
+                                  "convite_no INTEGER, no_tap TEXT, nome TEXT, empresa TEXT, email TEXT)";
 
 QString responderScript()
 {
@@ -133,9 +133,7 @@ void DeskFixture::giveMirvaItsOwnDeliveryTable()
 {
     if (mirvaServer) {
         // In MIRVA's own file, it comes before the attached one.
-        execute(files.mirva, QStringLiteral("CREATE TABLE tbVelunas (socio_id INTEGER, base_dados INTEGER, "
-                                            "data DATETIME, convite_no INTEGER, no_tap TEXT, nome TEXT, "
-                                            "empresa TEXT, email TEXT)"));
+        execute(files.mirva, QString::fromLatin1(DeliveryTable));
         return;
     }
     if (postgres) {
@@ -147,44 +145,43 @@ void DeskFixture::giveMirvaItsOwnDeliveryTable()
     QFile file(own);
     file.open(QIODevice::WriteOnly); // an empty file is an empty database
     file.close();
-    execute(own, QStringLiteral("CREATE TABLE tbVelunas (socio_id INTEGER, base_dados INTEGER, data DATETIME, "
-                                "convite_no INTEGER, no_tap TEXT, nome TEXT, empresa TEXT, email TEXT)"));
+    execute(own, QString::fromLatin1(DeliveryTable));
     pointAt(strings.sqlServer, strings.haldor,
             QStringLiteral("Provider=SQLite;Data Source=%1;Attach=%2").arg(files.mirva, own));
 }
 
 void DeskFixture::execute(const QString &statement)
 {
-    executeOn(postgres ? strings.haldor : embeddedString(files.haldor), statement);
+    executeOn(postgres ? strings.haldor : demo::fileConnectionString(files.haldor), statement);
 }
 
 QList<QList<QVariant>> DeskFixture::rows(const QString &statement)
 {
-    return rowsOn(postgres ? strings.haldor : embeddedString(files.haldor), statement);
+    return rowsOn(postgres ? strings.haldor : demo::fileConnectionString(files.haldor), statement);
 }
 
 void DeskFixture::execute(const QString &file, const QString &statement)
 {
-    executeOn(embeddedString(file), statement);
+    executeOn(demo::fileConnectionString(file), statement);
 }
 
 QList<QList<QVariant>> DeskFixture::rows(const QString &file, const QString &statement)
 {
-    return rowsOn(embeddedString(file), statement);
+    return rowsOn(demo::fileConnectionString(file), statement);
 }
 
 void DeskFixture::refuseDeliveries(const QString &message)
 {
-    const QString quoted = QString(message).replace(QLatin1Char('\''), QStringLiteral("''"));
+    const QString quoted = platform::sql::quoted(message);
     if (postgres) {
         execute(QStringLiteral("CREATE FUNCTION public.refuse() RETURNS trigger LANGUAGE plpgsql AS "
-                               "$$BEGIN RAISE EXCEPTION '%1'; END$$")
+                               "$$BEGIN RAISE EXCEPTION %1; END$$")
                     .arg(quoted));
         execute(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON public.tbVelunas FOR EACH ROW "
                                "EXECUTE FUNCTION public.refuse()"));
     } else {
         execute(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON tbVelunas "
-                               "BEGIN SELECT RAISE(ABORT, '%1'); END")
+                               "BEGIN SELECT RAISE(ABORT, %1); END")
                     .arg(quoted));
     }
 }
@@ -196,7 +193,7 @@ QString DeskFixture::unreachable() const
     if (mirvaServer)
         return TdsResponder::deskString(1); // nothing listens there
 
-    return embeddedString(dir.filePath(QStringLiteral("missing.db")));
+    return demo::fileConnectionString(dir.filePath(QStringLiteral("missing.db")));
 }
 
 void DeskFixture::search(const QString &text)

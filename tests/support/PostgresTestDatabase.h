@@ -5,6 +5,7 @@
 
 #include "data/DemoDatabase.h"
 #include "platform/db/access/Connection.h"
+#include "platform/db/sql/LiteralFolding.h"
 #include "tests/support/TestSupport.h"
 
 #include <QCoreApplication>
@@ -64,14 +65,15 @@ public:
             if (!m.noEmpresa.isEmpty())
                 connection.Execute(QStringLiteral("INSERT INTO tbEmpresas (no_empresa, empresa) VALUES (%1, %2) "
                                                   "ON CONFLICT DO NOTHING")
-                                       .arg(text(m.noEmpresa), text(m.empresa)));
-            connection.Execute(QStringLiteral("INSERT INTO tbSocios (contacto_id, no_empresa, no_socio, nome, email, "
-                                              "activo) VALUES (%1, %2, %3, %4, %5, %6)")
-                                   .arg(m.contactoId)
-                                   .arg(m.noEmpresa.isEmpty() ? QStringLiteral("NULL") : text(m.noEmpresa),
-                                        text(m.noSocio), text(m.nome),
-                                        m.email.isValid() ? text(m.email.toString()) : QStringLiteral("NULL"),
-                                        m.activo.isValid() ? m.activo.toString() : QStringLiteral("NULL")));
+                                       .arg(platform::sql::quoted(m.noEmpresa), platform::sql::quoted(m.empresa)));
+            connection.Execute(
+                QStringLiteral("INSERT INTO tbSocios (contacto_id, no_empresa, no_socio, nome, email, "
+                               "activo) VALUES (%1, %2, %3, %4, %5, %6)")
+                    .arg(m.contactoId)
+                    .arg(m.noEmpresa.isEmpty() ? QStringLiteral("NULL") : platform::sql::quoted(m.noEmpresa),
+                         platform::sql::quoted(m.noSocio), platform::sql::quoted(m.nome),
+                         m.email.isValid() ? platform::sql::quoted(m.email.toString()) : QStringLiteral("NULL"),
+                         m.activo.isValid() ? m.activo.toString() : QStringLiteral("NULL")));
         }
         connection.Close();
     }
@@ -85,11 +87,6 @@ public:
     }
 
 private:
-    static QString text(QString value)
-    {
-        return QLatin1Char('\'') + value.replace(QLatin1Char('\''), QStringLiteral("''")) + QLatin1Char('\'');
-    }
-
     static void admin(const QString &statement) { executeOn(databaseString(QStringLiteral("postgres")), statement); }
 
     QString m_name;

@@ -1,6 +1,7 @@
 #include "platform/db/odbc/PostgresConnectionString.h"
 
 #include "platform/db/odbc/SqlServerConnectionString.h"
+#include "platform/db/sql/LiteralFolding.h"
 
 #include <QStringList>
 
@@ -39,12 +40,9 @@ OdbcTarget mapPostgresConnection(const ConnectionProperties &properties, const Q
     const QStringList schemas =
         properties.value(QStringLiteral("Search Path")).split(QLatin1Char(','), Qt::SkipEmptyParts);
     QStringList quoted;
-    for (QString schema : schemas) {
-        schema = schema.trimmed();
-        schema.replace(QLatin1String("\""), QLatin1String("\"\""));
-        if (!schema.isEmpty())
-            quoted << QLatin1Char('"') + schema + QLatin1Char('"');
-    }
+    for (const QString &schema : schemas)
+        if (!schema.trimmed().isEmpty())
+            quoted << sql::quoted(schema.trimmed(), QLatin1Char('"'));
     // The desk writes a backslash in a literal as the character itself; a
     // server set to read it as an escape would let typed text end the literal.
     QString settings = QStringLiteral("SET standard_conforming_strings TO on");

@@ -59,11 +59,6 @@ bool pieceAt(const QList<Token> &tokens, qsizetype i, QString &value, qsizetype 
     return true;
 }
 
-QString quoted(QString value)
-{
-    return QLatin1Char('\'') + value.replace(QLatin1Char('\''), QLatin1String("''")) + QLatin1Char('\'');
-}
-
 } // namespace
 
 bool literalValue(const QString &literal, QString &value)
@@ -127,6 +122,11 @@ QList<Token> foldTextRuns(const QList<Token> &tokens)
         ++i;
     }
     return out;
+}
+
+QString quoted(QString value, QChar quote)
+{
+    return quote + value.replace(quote, QString(2, quote)) + quote;
 }
 
 } // namespace platform::sql

@@ -15,4 +15,8 @@ QList<Token> foldTextRuns(const QList<Token> &tokens);
 // The text a closed literal stands for; false for an unterminated one.
 bool literalValue(const QString &literal, QString &value);
 
+// The text between quotes, each quote inside written twice: a literal with
+// "'", a quoted name (or an FTS5 phrase) with '"'.
+QString quoted(QString value, QChar quote = QLatin1Char('\''));
+
 } // namespace platform::sql

@@ -1,6 +1,7 @@
 #include "platform/db/sql/PostgresPattern.h"
 
 #include "platform/db/sql/LikePattern.h"
+#include "platform/db/sql/LiteralFolding.h"
 
 namespace platform {
 
@@ -38,11 +39,6 @@ QString setOf(const LikeElement &set)
     return out + QLatin1Char(']');
 }
 
-QString quoted(QString text)
-{
-    return QLatin1Char('\'') + text.replace(QLatin1Char('\''), QLatin1String("''")) + QLatin1Char('\'');
-}
-
 } // namespace
 
 QString postgresPatternMatch(const QString &pattern, QChar escape)
@@ -70,7 +66,7 @@ QString postgresPatternMatch(const QString &pattern, QChar escape)
             break;
         }
     }
-    return (hasSet ? QStringLiteral("SIMILAR TO ") : QStringLiteral("LIKE ")) + quoted(out);
+    return (hasSet ? QStringLiteral("SIMILAR TO ") : QStringLiteral("LIKE ")) + sql::quoted(out);
 }
 
 } // namespace platform

@@ -25,9 +25,7 @@ QString bracketedName(const QString &name)
     static const QRegularExpression plain(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
     if (plain.match(name).hasMatch())
         return name;
-    QString quoted = name;
-    quoted.replace(QLatin1String("\""), QLatin1String("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
+    return sql::quoted(name, QLatin1Char('"'));
 }
 
 // The desk's T-SQL tokens, in the few kinds this translation tells apart.

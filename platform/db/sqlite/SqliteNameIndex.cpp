@@ -58,11 +58,6 @@ IndexState indexState(sqlite3 *db)
                : IndexState::Missing;
 }
 
-QString quotedName(const QString &name)
-{
-    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
-}
-
 // An index of an earlier folding, or one whose table is gone, goes with all
 // its triggers: they would keep writing names folded the old way.
 bool dropEarlierIndexes(sqlite3 *db)
@@ -73,10 +68,10 @@ bool dropEarlierIndexes(sqlite3 *db)
     if (!triggers || !tables)
         return false;
     for (const QString &trigger : *triggers)
-        if (!run(db, QStringLiteral("DROP TRIGGER main.") + quotedName(trigger)))
+        if (!run(db, QStringLiteral("DROP TRIGGER main.") + sql::quoted(trigger, QLatin1Char('"'))))
             return false;
     for (const QString &table : *tables)
-        if (!run(db, QStringLiteral("DROP TABLE main.") + quotedName(table)))
+        if (!run(db, QStringLiteral("DROP TABLE main.") + sql::quoted(table, QLatin1Char('"'))))
             return false;
     return true;
 }
@@ -142,7 +137,7 @@ QString indexQuery(const QString &pattern)
     std::stable_sort(runs.begin(), runs.end(), [](const QString &a, const QString &b) { return a.size() > b.size(); });
     QStringList phrases;
     for (const QString &run : runs.mid(0, MostPhrases))
-        phrases << QLatin1Char('"') + QString(run).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+        phrases << sql::quoted(run, QLatin1Char('"'));
     return phrases.join(QStringLiteral(" AND "));
 }
 
@@ -230,9 +225,8 @@ QString narrowNameSearch(sqlite3 *db, const QString &translated)
         narrowed += QLatin1Char('(');
         for (; copied <= at[n + 2]; ++copied)
             narrowed += tokens[copied].text;
-        narrowed +=
-            QStringLiteral(" AND contacto_id IN (SELECT rowid FROM main.%1 WHERE %1 MATCH '%2'))")
-                .arg(QLatin1String(NameIndexTable), QString(query).replace(QLatin1Char('\''), QStringLiteral("''")));
+        narrowed += QStringLiteral(" AND contacto_id IN (SELECT rowid FROM main.%1 WHERE %1 MATCH %2))")
+                        .arg(QLatin1String(NameIndexTable), sql::quoted(query));
         changed = true;
     }
     if (!changed)

@@ -2,6 +2,7 @@
 
 #include "data/DemoDatabase.h"
 #include "platform/db/access/Connection.h"
+#include "platform/db/sql/LiteralFolding.h"
 #include "platform/db/sqlite/SqliteFunctions.h"
 #include "platform/db/sqlite/SqliteNameIndex.h"
 
@@ -55,11 +56,6 @@ const Case cases[] = {
     {"signs beside a set", u"(Rui) Costa+", u"[(x]rui) costa+%", true},
     {"underscore takes one folded letter", u"Sá", u"s_", true},
 };
-
-QString literal(QString text)
-{
-    return QLatin1Char('\'') + text.replace(QLatin1Char('\''), QLatin1String("''")) + QLatin1Char('\'');
-}
 
 } // namespace
 
@@ -132,7 +128,7 @@ void tst_NameMatching::sameMatchesOnEveryEngine()
     const QString statement = QStringLiteral("SELECT * FROM vwAssociados_Completos WHERE contacto_id = %1 AND "
                                              "nome_union like %2")
                                   .arg(id)
-                                  .arg(literal(pattern));
+                                  .arg(platform::sql::quoted(pattern));
     QCOMPARE(m_embedded.query(statement).rows.size(), found ? 1 : 0);
     // In parentheses the condition is not narrowed: the scan must agree with the index.
     QCOMPARE(
@@ -203,7 +199,7 @@ QList<qint64> tst_NameMatching::embeddedIds(const QString &pattern)
     QList<qint64> ids;
     const auto result =
         m_embedded.query(QStringLiteral("SELECT contacto_id FROM tbAssociados WHERE nome_union like %1 ORDER BY 1")
-                             .arg(literal(pattern)));
+                             .arg(platform::sql::quoted(pattern)));
     for (qsizetype row = 0; row < result.rows.size(); ++row)
         ids << result.rows.value(row, 0).toLongLong();
     return ids;
