@@ -49,13 +49,10 @@ IndexState indexState(sqlite3 *db)
     const auto names = schemaNames(db, QStringLiteral("type = 'table' AND name IN ('tbAssociados' COLLATE NOCASE, "
                                                       "'%1' COLLATE NOCASE)")
                                            .arg(QLatin1String(NameIndexTable)));
-    if (!names)
+    if (!names || !names->contains(QLatin1String("tbAssociados"), Qt::CaseInsensitive))
         return IndexState::NoMembers;
-    if (names->size() == 2)
-        return IndexState::Present;
-    return names->contains(QLatin1String(NameIndexTable), Qt::CaseInsensitive) || names->isEmpty()
-               ? IndexState::NoMembers
-               : IndexState::Missing;
+    return names->contains(QLatin1String(NameIndexTable), Qt::CaseInsensitive) ? IndexState::Present
+                                                                               : IndexState::Missing;
 }
 
 // An index of an earlier folding, or one whose table is gone, goes with all
