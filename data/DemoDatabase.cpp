@@ -70,6 +70,18 @@ void createSchemaOnly(const QString &folder)
         platform::sqlite::createDatabaseFile(files.mirva, schemaScript("sqlite-members.sql"));
 }
 
+QString insertStatement(const QList<Member> &members)
+{
+    QStringList rows;
+    for (const Member &member : members)
+        rows << QStringLiteral("(%1, %2, %3, %4, %5, %6, %7)")
+                    .arg(QString::number(member.contactoId), quoted(member.noEmpresa), quoted(member.noSocio),
+                         quoted(member.nome), quoted(member.empresa), literal(member.email), literal(member.activo));
+    return QStringLiteral("INSERT INTO tbAssociados (contacto_id, no_empresa, no_socio, nome_union, "
+                          "empresa, email, activo) VALUES\n") +
+           rows.join(QStringLiteral(",\n"));
+}
+
 void insertMembers(const QString &databaseFile, const QList<Member> &members, Replace replace)
 {
     platform::Connection connection;
@@ -84,18 +96,8 @@ void insertMembers(const QString &databaseFile, const QList<Member> &members, Re
             connection.Execute(QStringLiteral("DELETE FROM tbAssociados"));
         // One statement a slice: the name index writes out what it gathered
         // once a statement, not once a row.
-        for (qsizetype first = 0; first < members.size(); first += RowsPerSlice) {
-            QStringList rows;
-            for (const Member &member : members.mid(first, RowsPerSlice))
-                rows << QStringLiteral("(%1, %2, %3, %4, %5, %6, %7)")
-                            .arg(QString::number(member.contactoId), quoted(member.noEmpresa), quoted(member.noSocio),
-                                 quoted(member.nome), quoted(member.empresa), literal(member.email),
-                                 literal(member.activo));
-            connection.Execute(
-                QStringLiteral("INSERT INTO tbAssociados (contacto_id, no_empresa, no_socio, nome_union, "
-                               "empresa, email, activo) VALUES\n") +
-                rows.join(QStringLiteral(",\n")));
-        }
+        for (qsizetype first = 0; first < members.size(); first += RowsPerSlice)
+            connection.Execute(insertStatement(members.mid(first, RowsPerSlice)));
         connection.Execute(QStringLiteral("COMMIT"));
     } catch (...) {
         // A failed slice leaves the transaction open; nothing of it is kept.

@@ -43,6 +43,10 @@ void createSchemaOnly(const QString &folder);
 
 enum class Replace { Nothing, AllMembers };
 
+// The statement that adds these members to tbAssociados: one slice of a
+// register, a thousand rows or so.
+QString insertStatement(const QList<Member> &members);
+
 // Adds members to a register file, in one transaction; with AllMembers the
 // members already there go in that same transaction, so a desk searching
 // meanwhile sees the old register or the new one, never a mixture.
