@@ -47,12 +47,11 @@ Reader::Reader(QIODevice &input, Limits limits) : m_input(input), m_limits(limit
 bool Reader::next(Record &record)
 {
     if (m_separator.isNull()) {
-        FirstLine first;
-        while (!(first = firstLine(QStringView(m_text).left(HeaderLookahead))).ended && !m_atEnd &&
-               m_problemAhead.isEmpty() && m_text.size() < HeaderLookahead)
-            if (!fill())
-                break;
-        m_separator = first.separator;
+        const auto header = [this] { return firstLine(QStringView(m_text).left(HeaderLookahead)); };
+        while (!header().ended && !m_atEnd && m_problemAhead.isEmpty() && m_problem.isEmpty() &&
+               m_text.size() < HeaderLookahead)
+            fill();
+        m_separator = header().separator;
     }
     while (m_problem.isEmpty()) {
         while (m_position < m_text.size()) {
