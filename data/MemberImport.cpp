@@ -228,7 +228,7 @@ Rows readMembers(const QByteArray &csv)
 Outcome importMembers(const QString &registerFile, const QByteArray &csv)
 {
     Rows rows = readMembers(csv);
-    Outcome outcome{false, 0, rows.rejected, rows.ignoredColumns, rows.problem};
+    Outcome outcome{false, 0, rows.rejected, rows.ignoredColumns, rows.problem, {}, {}};
     if (!outcome.problem.isEmpty())
         return outcome;
     try {
@@ -258,7 +258,7 @@ Outcome importMembersFromFile(const QString &registerFile, const QString &csvFil
 {
     QFile file(csvFile);
     if (!file.open(QIODevice::ReadOnly))
-        return {false, 0, {}, {}, QStringLiteral("cannot read %1: %2").arg(csvFile, file.errorString())};
+        return {false, 0, {}, {}, QStringLiteral("cannot read %1: %2").arg(csvFile, file.errorString()), {}, {}};
     return importMembers(registerFile, file.readAll());
 }
 

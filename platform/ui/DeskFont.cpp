@@ -1,7 +1,6 @@
 #include "platform/ui/DeskFont.h"
 
 #include <QFontDatabase>
-#include <QStringList>
 
 static void initDeskFontResource()
 {
@@ -13,20 +12,16 @@ namespace platform {
 namespace {
 
 // The face comes with the program, so a system without it (Windows) draws the
-// same letters as one with it.
+// same letters as one with it. Each file names two families, "DejaVu Sans"
+// (as one of its styles) and "DejaVu Sans Condensed"; the desk asks for the second.
 QString deskFamily()
 {
     static const QString family = [] {
         initDeskFontResource();
-        QString name = QStringLiteral("DejaVu Sans Condensed");
         for (const char *file :
-             {":/velunas/fonts/DejaVuSansCondensed.ttf", ":/velunas/fonts/DejaVuSansCondensed-Bold.ttf"}) {
-            const QStringList families =
-                QFontDatabase::applicationFontFamilies(QFontDatabase::addApplicationFont(QLatin1String(file)));
-            if (!families.isEmpty())
-                name = families.first();
-        }
-        return name;
+             {":/velunas/fonts/DejaVuSansCondensed.ttf", ":/velunas/fonts/DejaVuSansCondensed-Bold.ttf"})
+            QFontDatabase::addApplicationFont(QLatin1String(file));
+        return QStringLiteral("DejaVu Sans Condensed");
     }();
     return family;
 }
