@@ -2,6 +2,7 @@
 
 #include "data/CsvRecords.h"
 #include "platform/db/access/Connection.h"
+#include "platform/db/access/ConnectionString.h"
 #include "platform/db/sql/TextFolding.h"
 #include "platform/runtime/RuntimeError.h"
 
@@ -157,6 +158,39 @@ bool holdsMemberTable(const QString &registerFile)
     return !table.rows.isEmpty();
 }
 
+// The register beside this one in its folder, by the names the desk gives
+// them; empty for a file of another name.
+QString otherRegisterOf(const QString &registerFile)
+{
+    const QFileInfo file(registerFile);
+    const demo::Files files = demo::demoFiles(file.absolutePath());
+    if (file.fileName() == QFileInfo(files.haldor).fileName())
+        return files.mirva;
+    if (file.fileName() == QFileInfo(files.mirva).fileName())
+        return files.haldor;
+    return QString();
+}
+
+// The delivery table tells members apart by id and search code only, so an id
+// in both registers makes one member's delivery refuse the other.
+QList<qint64> idsInBoth(const QString &registerFile, const QString &otherRegister)
+{
+    if (!QFileInfo(otherRegister).isFile() || !holdsMemberTable(otherRegister))
+        return {};
+    platform::Connection connection;
+    connection.setConnectionString(demo::fileConnectionString(registerFile) + QStringLiteral(";Attach=") +
+                                   platform::quotedConnectionValue(otherRegister));
+    connection.Open();
+    const auto table = connection.query(QStringLiteral("SELECT contacto_id FROM main.tbAssociados WHERE contacto_id "
+                                                       "IN (SELECT contacto_id FROM %1.tbAssociados) ORDER BY 1")
+                                            .arg(QFileInfo(otherRegister).completeBaseName()));
+    connection.Close();
+    QList<qint64> ids;
+    for (const auto &row : table.rows)
+        ids << row.at(0).toLongLong();
+    return ids;
+}
+
 } // namespace
 
 QList<QStringList> acceptedHeaderNames()
@@ -194,7 +228,7 @@ Rows readMembers(const QByteArray &csv)
 Outcome importMembers(const QString &registerFile, const QByteArray &csv)
 {
     Rows rows = readMembers(csv);
-    Outcome outcome{false, 0, rows.rejected, rows.ignoredColumns, rows.problem};
+    Outcome outcome{false, 0, rows.rejected, rows.ignoredColumns, rows.problem, {}, {}};
     if (!outcome.problem.isEmpty())
         return outcome;
     try {
@@ -211,6 +245,12 @@ Outcome importMembers(const QString &registerFile, const QByteArray &csv)
     }
     outcome.loaded = true;
     outcome.rowsLoaded = rows.members.size();
+    outcome.otherRegister = otherRegisterOf(registerFile);
+    try {
+        outcome.sharedIds = idsInBoth(registerFile, outcome.otherRegister);
+    } catch (const platform::RuntimeError &) {
+        // Loaded all the same: the other register is only looked at.
+    }
     return outcome;
 }
 
@@ -218,7 +258,7 @@ Outcome importMembersFromFile(const QString &registerFile, const QString &csvFil
 {
     QFile file(csvFile);
     if (!file.open(QIODevice::ReadOnly))
-        return {false, 0, {}, {}, QStringLiteral("cannot read %1: %2").arg(csvFile, file.errorString())};
+        return {false, 0, {}, {}, QStringLiteral("cannot read %1: %2").arg(csvFile, file.errorString()), {}, {}};
     return importMembers(registerFile, file.readAll());
 }
 

@@ -34,6 +34,10 @@ struct Outcome
     QList<Rejection> rejected;
     QStringList ignoredColumns;
     QString problem; // why the register was left as it was
+    // The other register of the folder (haldor.db beside mirva.db), and the
+    // loaded ids it holds too: ids must not overlap between the registers.
+    QString otherRegister;
+    QList<qint64> sharedIds;
 };
 
 // The header names each column accepts, compared without regard to case,

@@ -43,7 +43,12 @@ check "the shadow file made" test -f "$data/ZEFA Software/RegShadow.db"
 check "the log made" test -f "$data/Velunas/errors.log"
 check "the registers made" test -s "$data/Velunas/data/haldor.db" -a -s "$data/Velunas/data/mirva.db"
 check "the protected key made" test -s "$data/Quorvane/Velunas/machine.key"
-check "the Start-menu entry made" test -f "$data/Microsoft/Windows/Start Menu/Programs/Velunas.lnk"
+shortcut=$data/Microsoft/Windows/Start\ Menu/Programs/Velunas.lnk
+check "the Start-menu entry made" test -f "$shortcut"
+# The link keeps its working folder as a text of its own (UTF-16).
+check "the Start-menu entry starts in the program's folder" \
+    bash -c 'strings -el "$1" | grep -qx "C:.Program Files.Velunas"' - "$shortcut"
+check "the notices of the carried font installed" grep -q "Bitstream Vera" "$program/copyright.txt"
 
 sealed=$(printf 'segredo\n' | wine "$program/encipher_password.exe" 2>/dev/null | tr -d '\r')
 check "the password tool enciphers under the key" test "${sealed:0:3}" = "v2:"

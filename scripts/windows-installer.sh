@@ -19,6 +19,8 @@ for dir in "${dll_dirs[@]}"; do [[ -f "$dir/Qt6Core.dll" ]] && qt_bin=$dir; done
 rm -rf "$lists"
 mkdir -p "$stage/platforms" "$stage/styles"
 cp "$build/bin/Velunas.exe" "$build/bin/encipher_password.exe" "$build/bin/import_members.exe" "$stage/"
+# The notices of what the program carries (its face, DejaVu Sans Condensed, among them).
+sed 's/$/\r/' "$root/packaging/copyright" >"$stage/copyright.txt"
 cp "$qt_bin/../plugins/platforms/qwindows.dll" "$qt_bin/../plugins/platforms/qoffscreen.dll" "$stage/platforms/"
 cp "$qt_bin"/../plugins/styles/*.dll "$stage/styles/"
 

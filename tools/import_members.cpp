@@ -73,5 +73,13 @@ int main(int argc, char **argv)
     }
     out << "Loaded " << outcome.rowsLoaded << " members into " << target << "; " << outcome.rejected.size()
         << (outcome.rejected.size() == 1 ? " line" : " lines") << " rejected\n";
+    if (!outcome.sharedIds.isEmpty()) {
+        QStringList first;
+        for (qint64 id : outcome.sharedIds.mid(0, 10))
+            first << QString::number(id);
+        err << "warning: " << outcome.sharedIds.size() << " contacto_id values are also in " << outcome.otherRegister
+            << " (" << first.join(QLatin1String(", ")) << (outcome.sharedIds.size() > 10 ? ", ..." : "")
+            << "): the ids of the two registers must not overlap, or a delivery to one member refuses the other\n";
+    }
     return 0;
 }

@@ -107,6 +107,10 @@ void SqliteProvider::open(const ConnectionProperties &properties, const QString 
         if (rc != SQLITE_OK)
             throw openFailure(db, rc, path, errors);
         sqlite3_extended_result_codes(db, 1);
+        // Every write is copied into the main file as it commits (a passive
+        // checkpoint, which waits for nobody), so a copy of the main file alone
+        // holds it even while desks are open.
+        sqlite3_wal_autocheckpoint(db, 1);
         bool lockWaitGiven = false;
         const int lockWaitMs = properties.value(QStringLiteral("Busy Timeout")).toInt(&lockWaitGiven);
         deadline = std::make_unique<StatementDeadline>(qint64(commandTimeoutSeconds(properties)) * 1000,
