@@ -15,6 +15,11 @@
 
 #include <wincrypt.h>
 #endif
+#ifdef Q_OS_LINUX
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
 
 namespace testsupport {
 
@@ -129,5 +134,42 @@ QList<QList<QVariant>> rowsOn(const QString &connectionString, const QString &st
     connection.Close();
     return table.rows.toList();
 }
+
+#ifdef Q_OS_LINUX
+namespace {
+// The capabilities that let root past a file's mode bits, in the calling thread.
+void setEffective(const quint32 effective[2])
+{
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[2] = {};
+    if (::syscall(SYS_capget, &header, data) != 0)
+        qFatal("capget failed");
+    data[0].effective = effective[0];
+    data[1].effective = effective[1];
+    if (::syscall(SYS_capset, &header, data) != 0)
+        qFatal("capset failed");
+}
+} // namespace
+
+FileModesObeyed::FileModesObeyed()
+{
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[2] = {};
+    if (::syscall(SYS_capget, &header, data) != 0)
+        qFatal("capget failed");
+    m_saved[0] = data[0].effective;
+    m_saved[1] = data[1].effective;
+    const quint32 without[2] = {m_saved[0] & ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH)), m_saved[1]};
+    setEffective(without);
+}
+
+FileModesObeyed::~FileModesObeyed()
+{
+    setEffective(m_saved);
+}
+#else
+FileModesObeyed::FileModesObeyed() = default;
+FileModesObeyed::~FileModesObeyed() = default;
+#endif
 
 } // namespace testsupport
