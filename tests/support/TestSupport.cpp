@@ -110,7 +110,9 @@ void useDeskKey(const QString &folder, const QByteArray &bytes)
         const QByteArray &stored = bytes;
 #endif
         QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(stored) != stored.size())
+        // As the desk accepts a key: its owner's alone to write, nobody else's to read.
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(stored) != stored.size() ||
+            !file.setPermissions(QFile::ReadOwner | QFile::WriteOwner))
             qFatal("cannot write the test key %s", qPrintable(path));
     }
     qputenv("VELUNAS_KEY_FILE", QFile::encodeName(path));
