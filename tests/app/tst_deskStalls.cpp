@@ -13,7 +13,6 @@
 #include <QProcess>
 #include <QTest>
 
-#include <algorithm>
 
 #include <sqlite3.h>
 
@@ -64,48 +63,42 @@ QPair<int, int> threadsAndSockets()
 }
 
 #ifndef Q_OS_WIN
-// The server processes behind the connections of a test database, stopped as
-// a stalled server or a broken network would leave them, and let go again.
+// The processes serving a test database's connections, but those given.
+QList<qint64> backends(const testsupport::PostgresTestDatabase &database, const QList<qint64> &except = {})
+{
+    QList<qint64> found;
+    for (const auto &row : testsupport::rowsOn(
+             testsupport::PostgresTestDatabase::databaseString(QStringLiteral("postgres")),
+             QStringLiteral("SELECT pid FROM pg_stat_activity WHERE datname = '%1'").arg(database.name())))
+        if (!except.contains(row.at(0).toLongLong()))
+            found << row.at(0).toLongLong();
+    return found;
+}
+
+// Server processes stopped, as a stalled server or a broken network leaves
+// them. A shell lets them go again when this goes, or when the test ends
+// however it ends: a server with stopped processes could not even be stopped.
 class StoppedBackends
 {
 public:
     explicit StoppedBackends(const QList<qint64> &pids)
     {
-        QStringList numbers;
+        QString release = QStringLiteral("read _; kill -CONT");
         for (qint64 pid : pids)
-            numbers << QString::number(pid);
-        // Lets them go when this process ends, however it ends: a server
-        // left with stopped processes could not even be stopped.
-        m_release.start(QStringLiteral("sh"),
-                        {QStringLiteral("-c"), QStringLiteral("read _; kill -CONT ") + numbers.join(QLatin1Char(' '))});
-        if (!m_release.waitForStarted())
-            return;
-        for (qint64 pid : pids)
-            if (::kill(pid_t(pid), SIGSTOP) == 0)
-                m_stopped << pid;
+            release += QLatin1Char(' ') + QString::number(pid);
+        m_release.start(QStringLiteral("sh"), {QStringLiteral("-c"), release});
+        if (m_release.waitForStarted())
+            for (qint64 pid : pids)
+                ::kill(pid_t(pid), SIGSTOP);
     }
     ~StoppedBackends()
     {
         m_release.closeWriteChannel();
         m_release.waitForFinished(10000);
     }
-    const QList<qint64> &stopped() const { return m_stopped; }
-
-    // The processes serving the database's connections, but those given.
-    static QList<qint64> pids(const testsupport::PostgresTestDatabase &database, const QList<qint64> &except = {})
-    {
-        QList<qint64> found;
-        for (const auto &row : testsupport::rowsOn(
-                 testsupport::PostgresTestDatabase::databaseString(QStringLiteral("postgres")),
-                 QStringLiteral("SELECT pid FROM pg_stat_activity WHERE datname = '%1'").arg(database.name())))
-            if (!except.contains(row.at(0).toLongLong()))
-                found << row.at(0).toLongLong();
-        return found;
-    }
 
 private:
     QProcess m_release;
-    QList<qint64> m_stopped;
 };
 #endif
 
@@ -209,17 +202,15 @@ private slots:
         desk.addHaldor({testsupport::member(17, QStringLiteral("1234"), QStringLiteral("501"), QStringLiteral("Ana"))});
         const QString bound = QStringLiteral("Command Timeout=1;");
         desk.pointAt(desk.strings.sqlServer + bound, desk.strings.haldor + bound, desk.strings.mirva + bound);
-        const QList<qint64> others = StoppedBackends::pids(*desk.postgres); // the fixture's own
+        const QList<qint64> others = backends(*desk.postgres); // the fixture's own
         desk.search(QStringLiteral("1234"));
-        const QList<qint64> first = StoppedBackends::pids(*desk.postgres, others);
+        const QList<qint64> first = backends(*desk.postgres, others);
         desk.search(QStringLiteral("1234")); // the first search's connections now wait for the next one
         QVERIFY(desk.button("Command2")->isEnabled());
         const auto settled = threadsAndSockets();
-        QList<qint64> stopped;
+        const QList<qint64> stopped = keptOnly ? first : backends(*desk.postgres, others);
         {
-            const StoppedBackends stop(keptOnly ? first : StoppedBackends::pids(*desk.postgres, others));
-            stopped = stop.stopped();
-            QVERIFY(!stopped.isEmpty());
+            const StoppedBackends stop(stopped);
             QElapsedTimer clock;
             clock.start();
             if (keptOnly) {
@@ -237,12 +228,7 @@ private slots:
             QTRY_COMPARE(threadsAndSockets(), settled);
         }
         // Their sockets were closed: once going again, the stopped processes end.
-        QTRY_VERIFY_WITH_TIMEOUT(
-            [&] {
-                const QList<qint64> now = StoppedBackends::pids(*desk.postgres);
-                return std::none_of(stopped.begin(), stopped.end(), [&](qint64 pid) { return now.contains(pid); });
-            }(),
-            10000);
+        QTRY_VERIFY_WITH_TIMEOUT(backends(*desk.postgres, stopped).size() == backends(*desk.postgres).size(), 10000);
         QCOMPARE(desk.rows(QStringLiteral("SELECT COUNT(*) FROM tbVelunas")).at(0).at(0).toInt(), 0);
 #endif
     }

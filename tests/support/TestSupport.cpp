@@ -139,15 +139,15 @@ QList<QList<QVariant>> rowsOn(const QString &connectionString, const QString &st
 
 #ifdef Q_OS_LINUX
 namespace {
-// The capabilities that let root past a file's mode bits, in the calling thread.
-void setEffective(const quint32 effective[2])
+// Hands the calling thread's effective capabilities (the word that holds
+// those past file modes) to `change`, and sets what it leaves there.
+void changeEffective(const std::function<void(quint32 &)> &change)
 {
     __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
     __user_cap_data_struct data[2] = {};
     if (::syscall(SYS_capget, &header, data) != 0)
         qFatal("capget failed");
-    data[0].effective = effective[0];
-    data[1].effective = effective[1];
+    change(data[0].effective);
     if (::syscall(SYS_capset, &header, data) != 0)
         qFatal("capset failed");
 }
@@ -155,19 +155,15 @@ void setEffective(const quint32 effective[2])
 
 FileModesObeyed::FileModesObeyed()
 {
-    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct data[2] = {};
-    if (::syscall(SYS_capget, &header, data) != 0)
-        qFatal("capget failed");
-    m_saved[0] = data[0].effective;
-    m_saved[1] = data[1].effective;
-    const quint32 without[2] = {m_saved[0] & ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH)), m_saved[1]};
-    setEffective(without);
+    changeEffective([this](quint32 &effective) {
+        m_saved = effective;
+        effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+    });
 }
 
 FileModesObeyed::~FileModesObeyed()
 {
-    setEffective(m_saved);
+    changeEffective([this](quint32 &effective) { effective = m_saved; });
 }
 #else
 FileModesObeyed::FileModesObeyed() = default;

@@ -66,7 +66,7 @@ public:
     FileModesObeyed &operator=(const FileModesObeyed &) = delete;
 
 private:
-    quint32 m_saved[2] = {}; // the effective capabilities before
+    quint32 m_saved = 0; // the effective capabilities before
 };
 
 } // namespace testsupport
