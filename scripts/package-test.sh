@@ -196,8 +196,8 @@ for round in dangling root-file folder; do
     if [[ $round == folder ]]; then
         planted=("$data")
     else
-        planted=("/var/lib/ZEFA Software/RegShadow.db" /var/lib/Velunas/errors.log $data/haldor.db $data/mirva.db
-            $key_file)
+        planted=("/var/lib/ZEFA Software/RegShadow.db" /var/lib/Velunas/errors.log "$data/haldor.db" "$data/mirva.db"
+            "$key_file")
     fi
     for file in "${planted[@]}"; do
         case $round in

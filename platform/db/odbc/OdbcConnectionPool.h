@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/db/odbc/SocketDeadline.h"
+
 #include <QString>
 
 #include <chrono>
@@ -13,7 +15,7 @@ namespace platform::odbcpool {
 struct Kept
 {
     void *connection = nullptr;
-    int socket = -1; // the connection's socket where known (platform/db/odbc/SocketDeadline.h)
+    odbc::Socket socket; // the connection's, where known
 };
 
 // A parked connection made with `key`, or none; the caller owns it.

@@ -5,7 +5,6 @@
 #include "platform/db/odbc/OdbcConnectionPool.h"
 #include "platform/db/odbc/OdbcDiagnostics.h"
 #include "platform/db/odbc/OdbcResultReader.h"
-#include "platform/db/odbc/SocketDeadline.h"
 
 #include <algorithm>
 #include <mutex>
@@ -91,7 +90,7 @@ bool OdbcSession::reuseParked(const QString &key, int loginSeconds)
     if (!alive) {
         odbcpool::drop(m_connection);
         m_connection = nullptr;
-        m_socket = -1;
+        m_socket = {};
         m_failed = false;
     }
     return alive;
@@ -119,7 +118,7 @@ void OdbcSession::connect(const OdbcTarget &target, QList<ErrorRecord> &errors)
     SQLWCHAR completed[1024];
     SQLSMALLINT completedLength = 0;
     SQLRETURN rc = SQL_ERROR;
-    int socket = -1;
+    odbc::Socket socket;
     {
         // One login at a time, so the socket a login adds is its own.
         static std::mutex oneLogin;
@@ -233,7 +232,7 @@ void OdbcSession::disconnect()
     else
         odbcpool::drop(m_connection);
     m_connection = nullptr;
-    m_socket = -1;
+    m_socket = {};
 }
 
 QStringList OdbcSession::installedDrivers()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/db/access/Connection.h"
+#include "platform/db/odbc/SocketDeadline.h"
 
 #include <QStringList>
 
@@ -44,7 +45,7 @@ private:
                     QList<ErrorRecord> &errors);
 
     void *m_connection = nullptr; // SQLHDBC, kept opaque so callers need no ODBC headers
-    int m_socket = -1;            // its socket where known, shut down under a call past its bound
+    odbc::Socket m_socket;        // its socket where known, shut down under a call past its bound
     int m_commandTimeoutSeconds = 0;
     QString m_poolKey;     // empty: not reusable
     bool m_failed = false; // a statement failed: the session's state is not trusted to the next user

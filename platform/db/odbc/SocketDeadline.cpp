@@ -16,9 +16,9 @@ namespace platform::odbc {
 namespace {
 
 #ifndef _WIN32
-std::vector<std::pair<int, unsigned long>> openSockets()
+std::vector<Socket> openSockets()
 {
-    std::vector<std::pair<int, unsigned long>> sockets;
+    std::vector<Socket> sockets;
     DIR *folder = ::opendir("/proc/self/fd");
     if (!folder)
         return sockets;
@@ -30,10 +30,17 @@ std::vector<std::pair<int, unsigned long>> openSockets()
         if (end == entry->d_name || *end != '\0' || descriptor == own || ::fstat(int(descriptor), &status) != 0 ||
             !S_ISSOCK(status.st_mode))
             continue;
-        sockets.emplace_back(int(descriptor), static_cast<unsigned long>(status.st_ino));
+        sockets.push_back({int(descriptor), static_cast<unsigned long>(status.st_ino)});
     }
     ::closedir(folder);
     return sockets;
+}
+
+bool isStill(const Socket &socket)
+{
+    struct stat status = {};
+    return socket.descriptor >= 0 && ::fstat(socket.descriptor, &status) == 0 && S_ISSOCK(status.st_mode) &&
+           static_cast<unsigned long>(status.st_ino) == socket.inode;
 }
 
 bool connectedStream(int socket)
@@ -54,15 +61,16 @@ LoginSockets::LoginSockets() : m_before(openSockets())
 {
 }
 
-int LoginSockets::opened() const
+Socket LoginSockets::opened() const
 {
-    int found = -1;
-    for (const auto &socket : openSockets()) {
-        if (std::find(m_before.begin(), m_before.end(), socket) != m_before.end() || !connectedStream(socket.first))
+    Socket found;
+    for (const Socket &socket : openSockets()) {
+        if (std::find(m_before.begin(), m_before.end(), socket) != m_before.end() ||
+            !connectedStream(socket.descriptor))
             continue;
-        if (found >= 0)
-            return -1;
-        found = socket.first;
+        if (found.descriptor >= 0)
+            return {};
+        found = socket;
     }
     return found;
 }
@@ -70,22 +78,22 @@ int LoginSockets::opened() const
 // Windows' drivers keep their sockets out of reach: their own bounds apply.
 LoginSockets::LoginSockets() = default;
 
-int LoginSockets::opened() const
+Socket LoginSockets::opened() const
 {
-    return -1;
+    return {};
 }
 #endif
 
-SocketDeadline::SocketDeadline(int socket, int milliseconds)
+SocketDeadline::SocketDeadline(Socket socket, int milliseconds)
 {
 #ifndef _WIN32
-    if (socket < 0 || milliseconds <= 0)
+    if (milliseconds <= 0 || !isStill(socket))
         return;
-    m_watch = std::thread([this, socket, milliseconds] {
+    m_watch = std::thread([this, descriptor = socket.descriptor, milliseconds] {
         std::unique_lock lock(m_mutex);
         if (!m_finished.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return m_done; })) {
             m_fired = true;
-            ::shutdown(socket, SHUT_RDWR);
+            ::shutdown(descriptor, SHUT_RDWR);
         }
     });
 #else

@@ -4,7 +4,6 @@
 #include <condition_variable>
 #include <mutex>
 #include <thread>
-#include <utility>
 #include <vector>
 
 namespace platform::odbc {
@@ -15,24 +14,34 @@ namespace platform::odbc {
 // found by what the login added to the process's sockets (logins are taken
 // one at a time for it), and a call that outlives its bound has that socket
 // shut down under it: the driver then fails the call at once.
+// A socket by descriptor and inode: a driver that closed its socket when
+// the connection broke may see the number given to another socket since.
+struct Socket
+{
+    int descriptor = -1;
+    unsigned long inode = 0;
+    bool operator==(const Socket &) const = default;
+};
+
 class LoginSockets
 {
 public:
     LoginSockets(); // before the login
-    // After it: the one connected stream socket the login added, or -1 when
+    // After it: the one connected stream socket the login added, or none when
     // there is not exactly one (then no bound beyond the driver's own).
-    int opened() const;
+    Socket opened() const;
 
 private:
-    std::vector<std::pair<int, unsigned long>> m_before; // descriptor and inode
+    std::vector<Socket> m_before;
 };
 
 // Shuts the socket down when it is still alive after `milliseconds`; ends
-// its watch when it goes. Nothing is watched for a socket of -1 or a bound of 0.
+// its watch when it goes. Nothing is watched without a socket, one that is
+// no longer the same, or a bound of 0.
 class SocketDeadline
 {
 public:
-    SocketDeadline(int socket, int milliseconds);
+    SocketDeadline(Socket socket, int milliseconds);
     ~SocketDeadline();
     SocketDeadline(const SocketDeadline &) = delete;
     SocketDeadline &operator=(const SocketDeadline &) = delete;
