@@ -179,10 +179,12 @@ install_package --reinstall
 expect_stat $data/haldor.db "664 root:velunas"
 
 step "Links an operator plants are refused, at a reinstall and at an upgrade"
-# Everything on the computer but what the package and dpkg may change.
+# Everything on the computer but what the package and dpkg (its triggers'
+# icon cache included) may change.
 snapshot() {
     (cd "$root" && find . -xdev \( -path ./proc -o -path ./sys -o -path ./dev -o -path ./run -o -path ./tmp -o \
         -path ./var/tmp -o -path ./var/cache -o -path ./var/log -o -path ./var/lib/dpkg -o -path ./var/lib/apt -o \
+        -path ./usr/share/icons/hicolor/icon-theme.cache -o \
         -path ./var/lib/Velunas -o -path "./var/lib/ZEFA Software" -o -path ./etc/velunas \) -prune -o \
         -printf '%p %y %m %U:%G %s %T@\n') | sort | grep -v -F -f <(in_root dpkg -L velunas | sed 's|^|.|; s|$| |')
 }
@@ -226,7 +228,7 @@ for round in dangling root-file folder; do
     done
     [[ $(cat "$root/root/segredo") == "only root reads this" && $(stat -c '%a %u:%g' "$root/root/segredo") == "600 0:0" ]] ||
         fail "a planted link was followed ($round)"
-    sed 's/^/  /' "$root/tmp/planted.log" | grep -F 'velunas' | sort -u
+    tr -d '\r' <"$root/tmp/planted.log" | grep -E '^(velunas|encipher_password): ' | sort -u | sed 's/^/  /'
     for file in "${planted[@]}"; do
         rm "$root$file"
         mv "$root$file.aside" "$root$file"
