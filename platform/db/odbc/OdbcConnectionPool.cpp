@@ -24,14 +24,14 @@ struct Parked
     Clock::time_point expiry;
 };
 
-// Long enough to span the pause between two searches at the desk; short enough
-// that a server restart or a changed password is met at a fresh login soon,
-// and that a server's slots are not held by a desk left alone.
 struct Pool
 {
     std::mutex mutex;
     std::condition_variable changed;
     QList<Parked> parked;
+    // Long enough to span the pause between two searches at the desk; short
+    // enough that a server restart or a changed password is met at a fresh
+    // login soon, and that a desk left alone holds none of a server's slots.
     std::chrono::milliseconds idleLimit{60 * 1000};
     std::thread reaper; // runs while anything is parked
     bool reaping = false;

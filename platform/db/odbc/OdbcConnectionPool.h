@@ -12,6 +12,8 @@ namespace platform::odbcpool {
 // search on the same server reuses the login instead of making a new one
 // (most of a PostgreSQL search was its three logins). Handles are SQLHDBC,
 // kept opaque; a key is everything the connection was made with.
+
+// A kept connection and what the session knew of it.
 struct Kept
 {
     void *connection = nullptr;
