@@ -63,10 +63,16 @@ void createSchemaOnly(const QString &folder)
 {
     QDir().mkpath(folder);
     const Files files = demoFiles(folder);
-    if (!QFileInfo::exists(files.haldor))
+    // A link counts as a file there, dangling or not: creating the register
+    // would follow it to wherever it points.
+    const auto present = [](const QString &path) {
+        const QFileInfo info(path);
+        return info.exists() || info.isSymLink();
+    };
+    if (!present(files.haldor))
         platform::sqlite::createDatabaseFile(files.haldor,
                                              schemaScript("sqlite-members.sql") + schemaScript("sqlite-delivery.sql"));
-    if (!QFileInfo::exists(files.mirva))
+    if (!present(files.mirva))
         platform::sqlite::createDatabaseFile(files.mirva, schemaScript("sqlite-members.sql"));
 }
 

@@ -54,4 +54,19 @@ QString binaryDir();
 // in folder, or, when bytes is empty, a key path with nothing there.
 void useDeskKey(const QString &folder, const QByteArray &bytes);
 
+// While it lives, the calling thread meets file modes as an operator's
+// account does, even when the tests run as root (who otherwise writes into
+// any folder). Linux only; elsewhere it changes nothing.
+class FileModesObeyed
+{
+public:
+    FileModesObeyed();
+    ~FileModesObeyed();
+    FileModesObeyed(const FileModesObeyed &) = delete;
+    FileModesObeyed &operator=(const FileModesObeyed &) = delete;
+
+private:
+    quint32 m_saved = 0; // the effective capabilities before
+};
+
 } // namespace testsupport

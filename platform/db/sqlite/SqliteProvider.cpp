@@ -39,17 +39,37 @@ RuntimeError openFailure(sqlite3 *db, int rc, const QString &path, QList<ErrorRe
     return RuntimeError(ProviderError::OpenFailed, description);
 }
 
-void runSetup(sqlite3 *db, const QByteArray &sql, const QString &path, QList<ErrorRecord> &errors)
+// False when the statement failed with the `tolerated` code; any other
+// failure is raised.
+bool runSetup(sqlite3 *db, const QByteArray &sql, const QString &path, QList<ErrorRecord> &errors,
+              int tolerated = SQLITE_OK)
 {
     char *message = nullptr;
     const int rc = sqlite3_exec(db, sql.constData(), nullptr, nullptr, &message);
     if (rc == SQLITE_OK)
-        return;
+        return true;
+    if (tolerated != SQLITE_OK && (rc & 0xff) == tolerated) {
+        sqlite3_free(message);
+        return false;
+    }
     const QString text = QString::fromUtf8(message ? message : sqlite3_errstr(rc));
     sqlite3_free(message);
     const QString description = QStringLiteral("[SQLite] %1: %2").arg(text, QDir::toNativeSeparators(path));
     errors.append({ProviderError::OpenFailed, description, sqlite3_extended_errcode(db), QStringLiteral("08001")});
     throw RuntimeError(ProviderError::OpenFailed, description);
+}
+
+// WAL lets desks on one machine read while one of them writes. A file the
+// desk may not write, or one in a folder it may not write (a read-only share
+// or medium), cannot be switched to it: it is read in the mode it has. Either
+// way the file is read here, so one that is no database fails at the open.
+void useWalWherePossible(sqlite3 *db, const QByteArray &schema, const QString &path, QList<ErrorRecord> &errors)
+{
+    const QByteArray pragma = "PRAGMA \"" + schema + "\".journal_mode";
+    if (sqlite3_db_readonly(db, schema.constData()) == 0 &&
+        runSetup(db, pragma + "=WAL", path, errors, SQLITE_READONLY))
+        return;
+    runSetup(db, pragma, path, errors);
 }
 
 void attach(sqlite3 *db, const QString &path, const QString &schema, QList<ErrorRecord> &errors)
@@ -65,7 +85,7 @@ void attach(sqlite3 *db, const QString &path, const QString &schema, QList<Error
     sqlite3_finalize(statement);
     if (rc != SQLITE_DONE)
         throw openFailure(db, rc, path, errors);
-    runSetup(db, "PRAGMA \"" + schema.toUtf8() + "\".journal_mode=WAL", path, errors);
+    useWalWherePossible(db, schema.toUtf8(), path, errors);
 }
 
 } // namespace
@@ -119,8 +139,7 @@ void SqliteProvider::open(const ConnectionProperties &properties, const QString 
         deadline->start(); // the setup below reads the files and may meet a lock
         if (installDeskFunctions(db) != SQLITE_OK)
             throw openFailure(db, sqlite3_errcode(db), path, errors);
-        // The first read: a file that is no database fails here, not later.
-        runSetup(db, "PRAGMA journal_mode=WAL", path, errors);
+        useWalWherePossible(db, "main", path, errors);
         QStringList schemas;
         const QStringList attached =
             properties.value(QStringLiteral("Attach")).split(QLatin1Char('|'), Qt::SkipEmptyParts);
