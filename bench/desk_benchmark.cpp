@@ -8,9 +8,10 @@
 #include "app/frmMainResults.h"
 #include "data/Data.h"
 #include "data/DemoDatabase.h"
+#include "data/RegisterIndex.h"
 #include "platform/db/sql/TsqlTranslation.h"
+#include "platform/db/sqlite/FoldedIndex.h"
 #include "platform/db/sqlite/SqliteFunctions.h"
-#include "platform/db/sqlite/SqliteNameIndex.h"
 #include "platform/runtime/RuntimeError.h"
 #include "sqltext/modCode.h"
 #include "tests/support/TestSupport.h"
@@ -30,6 +31,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <map>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -127,7 +130,7 @@ public:
         for (const QString &statement : mirvaStatements)
             readAll(mirva, statement);
         for (sqlite3 *db : {haldor, mirva, delivery})
-            sqlite3_close(db);
+            close(db);
         return timer.nsecsElapsed() / 1e6;
     }
 
@@ -139,12 +142,12 @@ public:
         for (const QString &statement : statements)
             readAll(db, statement);
         const double ms = timer.nsecsElapsed() / 1e6;
-        sqlite3_close(db);
+        close(db);
         return ms;
     }
 
 private:
-    sqlite3 *open(const QString &file, const QString &attach) const
+    sqlite3 *open(const QString &file, const QString &attach)
     {
         sqlite3 *db = nullptr;
         // As the desk opens them: a connection of one thread takes no lock of its own.
@@ -158,7 +161,17 @@ private:
         if (!attach.isEmpty())
             sqlite3_exec(db, ("ATTACH DATABASE '" + attach.toUtf8() + "' AS attached1").constData(), nullptr, nullptr,
                          nullptr);
+        if (!m_builtinLike) {
+            auto &hooks = m_hooks[db] = std::make_unique<platform::sqlite::FoldedIndex>(registers::memberIndex());
+            hooks->opened(db);
+        }
         return db;
+    }
+
+    void close(sqlite3 *db)
+    {
+        m_hooks.erase(db);
+        sqlite3_close(db);
     }
 
     // SQLite's own LIKE matching (sqlite3_strlike is what its built-in like() runs),
@@ -175,8 +188,8 @@ private:
     void readAll(sqlite3 *db, const QString &statement) const
     {
         QString translated = platform::sql::translateTsql(statement);
-        if (!m_builtinLike)
-            translated = platform::sqlite::narrowNameSearch(db, translated);
+        if (const auto hooks = m_hooks.find(db); hooks != m_hooks.end())
+            translated = hooks->second->rewrite(db, translated);
         const QByteArray sql = translated.toUtf8();
         sqlite3_stmt *stmt = nullptr;
         if (sqlite3_prepare_v2(db, sql.constData(), static_cast<int>(sql.size()), &stmt, nullptr) != SQLITE_OK)
@@ -189,6 +202,7 @@ private:
 
     demo::Files m_files;
     bool m_builtinLike;
+    std::map<sqlite3 *, std::unique_ptr<platform::sqlite::FoldedIndex>> m_hooks; // as the desk's connections hold them
 };
 
 QString lit(const QString &text)

@@ -1,6 +1,7 @@
 #include "data/MemberImport.h"
 
 #include "data/CsvRecords.h"
+#include "data/RegisterIndex.h"
 #include "platform/db/access/Connection.h"
 #include "platform/db/sql/TextFolding.h"
 #include "platform/runtime/RuntimeError.h"
@@ -193,6 +194,8 @@ Rows readMembers(const QByteArray &csv)
 
 Outcome importMembers(const QString &registerFile, const QByteArray &csv)
 {
+    // A register of an earlier build is brought to the current form when it is opened.
+    registers::installMemberIndex();
     Rows rows = readMembers(csv);
     Outcome outcome{false, 0, rows.rejected, rows.ignoredColumns, rows.problem};
     if (!outcome.problem.isEmpty())
