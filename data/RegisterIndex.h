@@ -18,11 +18,13 @@ const platform::sqlite::FoldedIndexDefinition &memberIndex();
 // Called before the desk, its tools or a test open a register; once is enough.
 void installMemberIndex();
 
-// For a writer that reaches a register on the sqlite3 API rather than through
-// the desk's connections (a desk connection does this by itself at each
-// COMMIT): inside its transaction, before it commits, brings the file to the
-// index's current form, or folds in the rows it wrote. False when the index
-// could not be made current; searches then read the logged rows, or scan.
+// The import's entry point when it writes a register on the sqlite3 API
+// rather than through a desk connection (which does this by itself at each
+// COMMIT): on a connection with the desk's functions installed
+// (platform::sqlite::installDeskFunctions), inside its transaction, just before
+// it commits, brings the file to the index's current form or folds in the
+// members it wrote, in that same transaction. False when the index could not
+// be made current; searches then read the logged members, or scan.
 bool bringIndexUpToDate(sqlite3 *db);
 
 } // namespace registers

@@ -3,6 +3,8 @@
 #include "platform/db/sqlite/FoldedIndexObjects.h"
 #include "platform/db/sqlite/FoldedIndexUpkeep.h"
 
+#include <sqlite3.h>
+
 namespace platform::sqlite {
 
 namespace {
@@ -10,17 +12,22 @@ namespace {
 NarrowingPlan planFor(const FoldedIndexState &state, const FoldedIndexDefinition &definition)
 {
     NarrowingPlan plan;
+    // A schema that could not be read (another connection busy recovering the
+    // file, say) is taken for the shipped one, so numbers still compare blind.
+    if (!state.schemaRead) {
+        plan.blind << definition.table.toLower();
+        for (const FoldedIndexDefinition::View &view : definition.views)
+            plan.blind << view.name.toLower();
+        return plan;
+    }
     if (!state.holdsTable)
         return plan;
     const QString table = definition.table.toLower();
     plan.blind << table;
+    plan.blind << state.views;
     if (state.vouched())
-        plan.narrowed.insert(table, currencyProof(definition, QString(), QString()));
-    for (auto view = state.views.cbegin(); view != state.views.cend(); ++view) {
-        plan.blind << view.key();
-        if (state.vouched())
-            plan.narrowed.insert(view.key(), currencyProof(definition, view->name, view->sql));
-    }
+        for (const QString &name : plan.blind)
+            plan.narrowed.insert(name, currencyProof(state.schemaVersion));
     return plan;
 }
 
@@ -33,7 +40,10 @@ void FoldedIndex::opened(sqlite3 *db)
         buildFoldedIndex(db, m_definition);
         state = readIndexState(db, m_definition);
     } else if (state.vouched()) {
-        // Another desk or the next COMMIT may take the log in when this one cannot.
+        // Without waiting for another writer's lock: the search reads the
+        // logged rows meanwhile, and the next open or COMMIT takes them in.
+        // The provider gives the connection its handlers back after this step.
+        sqlite3_busy_handler(db, nullptr, nullptr);
         catchUpFoldedIndex(db, m_definition);
     }
     m_plan = planFor(state, m_definition);

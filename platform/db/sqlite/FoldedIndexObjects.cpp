@@ -5,7 +5,8 @@
 #include "platform/db/sqlite/SqliteFunctions.h"
 #include "platform/db/sqlite/SqliteQuery.h"
 
-#include <QRegularExpression>
+#include <QHash>
+#include <QMutex>
 
 namespace platform::sqlite {
 
@@ -37,6 +38,21 @@ QString nameOf(const Token &token)
     return QString();
 }
 
+// A name against a pattern whose '*' stands for any run, case aside.
+bool matchesPattern(QStringView pattern, QStringView name)
+{
+    const qsizetype star = pattern.indexOf(QLatin1Char('*'));
+    if (star < 0)
+        return pattern.compare(name, Qt::CaseInsensitive) == 0;
+    if (!name.startsWith(pattern.left(star), Qt::CaseInsensitive))
+        return false;
+    const QStringView rest = pattern.mid(star + 1);
+    for (qsizetype at = star; at <= name.size(); ++at)
+        if (matchesPattern(rest, name.mid(at)))
+            return true;
+    return false;
+}
+
 QList<Token> significant(const QString &text)
 {
     QList<Token> tokens;
@@ -48,9 +64,15 @@ QList<Token> significant(const QString &text)
     return tokens;
 }
 
+bool namesDeskCollation(const QString &statement)
+{
+    return statement.contains(QLatin1String(MemberTextCollation), Qt::CaseInsensitive) &&
+           withoutDeskCollation(statement) != statement;
+}
+
 // Whether the key is the table's rowid (so a key read anywhere is a row), and
 // the searched columns are there.
-bool keyIsRowid(sqlite3 *db, const FoldedIndexDefinition &definition)
+bool readKeyIsRowid(sqlite3 *db, const FoldedIndexDefinition &definition)
 {
     const auto columns = textRows(db, QStringLiteral("SELECT name, upper(type), pk FROM pragma_table_info(?1, 'main')"),
                                   {definition.table});
@@ -79,6 +101,28 @@ bool keyIsRowid(sqlite3 *db, const FoldedIndexDefinition &definition)
     return true;
 }
 
+// The same, remembered by the table's definition: every search opens the file
+// again, and the answer follows from that text alone.
+bool keyIsRowid(sqlite3 *db, const FoldedIndexDefinition &definition, const QString &createTable)
+{
+    static QMutex lock;
+    static QHash<QString, bool> known;
+    const QString key = definition.table + QLatin1Char('\n') + definition.key + QLatin1Char('\n') +
+                        definition.textColumn + QLatin1Char('\n') + definition.keyColumns.join(QLatin1Char(',')) +
+                        QLatin1Char('\n') + createTable;
+    {
+        QMutexLocker locker(&lock);
+        if (const auto found = known.constFind(key); found != known.constEnd())
+            return *found;
+    }
+    const bool rowid = readKeyIsRowid(db, definition);
+    QMutexLocker locker(&lock);
+    if (known.size() > 64)
+        known.clear();
+    known.insert(key, rowid);
+    return rowid;
+}
+
 QString triggerStatement(const FoldedIndexDefinition &d, const char *suffix, const char *event, const QString &body)
 {
     return QStringLiteral("CREATE TRIGGER %1 AFTER %2 ON %3 BEGIN %4 END")
@@ -99,8 +143,16 @@ QString quotedName(const QString &name)
     return sql::quoted(name, QLatin1Char('"'));
 }
 
-std::optional<QList<SchemaObject>> readMainSchema(sqlite3 *db)
+std::optional<QList<SchemaObject>> readMainSchema(sqlite3 *db, qint64 *version)
 {
+    // The version first: should the schema change before the rows are read,
+    // the version is older than they are, and a proof made from it fails.
+    if (version) {
+        const auto read = numberOf(db, QStringLiteral("PRAGMA main.schema_version"));
+        if (!read)
+            return std::nullopt;
+        *version = *read;
+    }
     const auto rows = textRows(db, QStringLiteral("SELECT type, name, tbl_name, sql FROM main.sqlite_schema"));
     if (!rows)
         return std::nullopt;
@@ -143,18 +195,14 @@ QList<SchemaObject> indexObjects(const FoldedIndexDefinition &d)
 
 QList<SchemaObject> indexFamily(const QList<SchemaObject> &schema, const FoldedIndexDefinition &definition)
 {
-    QList<QRegularExpression> patterns;
-    for (const QString &pattern : definition.earlierForms)
-        patterns << QRegularExpression(QRegularExpression::wildcardToRegularExpression(pattern),
-                                       QRegularExpression::CaseInsensitiveOption);
     QStringList current;
     for (const SchemaObject &object : indexObjects(definition))
         current << object.name.toLower();
     auto inFamily = [&](const SchemaObject &object) {
         if (current.contains(object.name.toLower()))
             return true;
-        for (const QRegularExpression &pattern : patterns)
-            if (pattern.match(object.name).hasMatch())
+        for (const QString &pattern : definition.earlierForms)
+            if (matchesPattern(pattern, object.name))
                 return true;
         return false;
     };
@@ -183,18 +231,21 @@ QList<SchemaObject> indexFamily(const QList<SchemaObject> &schema, const FoldedI
 FoldedIndexState readIndexState(sqlite3 *db, const FoldedIndexDefinition &definition)
 {
     FoldedIndexState state;
-    const auto schema = readMainSchema(db);
+    qint64 version = -1;
+    const auto schema = readMainSchema(db, &version);
     if (!schema)
         return state;
+    state.schemaRead = true;
+    state.schemaVersion = version;
     const SchemaObject *table = find(*schema, QStringLiteral("table"), definition.table);
     if (!table)
         return state;
     state.holdsTable = true;
-    state.keyIsRowid = keyIsRowid(db, definition);
-    state.plain = withoutDeskCollation(table->sql) == table->sql;
+    state.keyIsRowid = keyIsRowid(db, definition, table->sql);
+    state.plain = true;
     for (const SchemaObject &object : *schema)
-        if (object.type == u"index" && sameName(object.table, definition.table) && !object.sql.isNull() &&
-            withoutDeskCollation(object.sql) != object.sql)
+        if ((object.type == u"index" || object.type == u"table") && sameName(object.table, definition.table) &&
+            namesDeskCollation(object.sql))
             state.plain = false;
     const QList<SchemaObject> expected = indexObjects(definition);
     state.whole = true;
@@ -210,12 +261,14 @@ FoldedIndexState readIndexState(sqlite3 *db, const FoldedIndexDefinition &defini
     for (const FoldedIndexDefinition::View &view : definition.views)
         if (const SchemaObject *found = find(*schema, QStringLiteral("view"), view.name);
             found && sameStatement(found->sql, view.definition))
-            state.views.insert(view.name.toLower(), *found);
+            state.views << view.name.toLower();
     return state;
 }
 
 bool sameStatement(const QString &a, const QString &b)
 {
+    if (a == b)
+        return true;
     const QList<Token> left = significant(a);
     const QList<Token> right = significant(b);
     if (left.size() != right.size())
@@ -257,18 +310,11 @@ QString withoutDeskCollation(const QString &statement)
     return text;
 }
 
-QString currencyProof(const FoldedIndexDefinition &definition, const QString &viewName, const QString &viewText)
+QString currencyProof(qint64 schemaVersion)
 {
-    QStringList rows;
-    for (const SchemaObject &object : indexObjects(definition))
-        if (object.type == u"trigger")
-            rows << QStringLiteral("('trigger', %1, %2)").arg(sql::quoted(object.name), sql::quoted(object.sql));
-    if (!viewName.isEmpty())
-        rows << QStringLiteral("('view', %1, %2)").arg(sql::quoted(viewName), sql::quoted(viewText));
-    return QStringLiteral("(SELECT CASE WHEN count(*) = %1 THEN NULL ELSE -9223372036854775807 - 1 END "
-                          "FROM main.sqlite_schema WHERE (type, name, sql) IN (VALUES %2))")
-        .arg(rows.size())
-        .arg(rows.join(QStringLiteral(", ")));
+    return QStringLiteral("(SELECT CASE WHEN schema_version = %1 THEN NULL ELSE -9223372036854775807 - 1 END "
+                          "FROM pragma_schema_version)")
+        .arg(schemaVersion);
 }
 
 } // namespace platform::sqlite

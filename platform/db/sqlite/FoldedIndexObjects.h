@@ -2,8 +2,6 @@
 
 #include "platform/db/sqlite/FoldedIndexDefinition.h"
 
-#include <QHash>
-
 #include <optional>
 
 struct sqlite3;
@@ -22,21 +20,23 @@ struct SchemaObject
 // What a file holds of a folded index and of the table it serves.
 struct FoldedIndexState
 {
+    bool schemaRead = false;     // false: nothing below could be learned
     bool holdsTable = false;     // main holds the table
     bool keyIsRowid = false;     // the key is the table's rowid, and the searched columns are there
     bool plain = false;          // neither the table nor its indexes name the desk's collation
     bool whole = false;          // every object of the current form there, as it was made
     bool earlierObjects = false; // objects of an earlier form are left
-    // The views that read the table as shipped, as the file holds them, by lower-case name.
-    QHash<QString, SchemaObject> views;
+    qint64 schemaVersion = -1;   // main's schema version the above was read at
+    QStringList views;           // those that read the table as shipped, in lower case
 
     // Whether the desk must rebuild (the table's collation, the index) before it can vouch for it.
     bool needsBuild() const { return holdsTable && (!plain || (keyIsRowid && (!whole || earlierObjects))); }
     bool vouched() const { return holdsTable && keyIsRowid && plain && whole && !earlierObjects; }
 };
 
-// main's schema; nothing when it cannot be read.
-std::optional<QList<SchemaObject>> readMainSchema(sqlite3 *db);
+// main's schema; nothing when it cannot be read. `version`, when given,
+// receives main's schema version, read just before.
+std::optional<QList<SchemaObject>> readMainSchema(sqlite3 *db, qint64 *version = nullptr);
 
 FoldedIndexState readIndexState(sqlite3 *db, const FoldedIndexDefinition &definition);
 
@@ -55,11 +55,11 @@ bool sameStatement(const QString &a, const QString &b);
 // A CREATE statement without the clauses that name the desk's collation.
 QString withoutDeskCollation(const QString &statement);
 
-// An expression that is Null while the file holds the index's triggers and the
-// view (empty for the table itself) exactly as they were when the connection
-// opened, and the smallest whole number once anything of them changed: a row
-// range "key >= <proof>" is then empty, or every row.
-QString currencyProof(const FoldedIndexDefinition &definition, const QString &viewName, const QString &viewText);
+// An expression that is Null while main's schema is still at the version the
+// index was found current at, and the smallest whole number once anything of
+// it changed (a trigger dropped, a view or the table made anew): a row range
+// "key >= <proof>" is then empty, or every row.
+QString currencyProof(qint64 schemaVersion);
 
 QString quotedName(const QString &name);
 

@@ -28,8 +28,8 @@ struct NarrowingPlan
 // collation; with the index, a condition "<key column> = '<text>'" or
 // "<text column> LIKE '<pattern>'" standing alone among the WHERE's terms is
 // also narrowed to the rows whose folded value the index finds, together with
-// the rows the change log names and, should the index's triggers or the view
-// have changed since the open, every row. The condition itself stays, so the
+// the rows the change log names and, should main's schema have changed since
+// the open (a trigger dropped, the view made anew), every row. The condition itself stays, so the
 // rows found are exactly those it holds for. Anything else comes back as it was.
 QString narrowStatement(sqlite3 *db, const FoldedIndexDefinition &definition, const NarrowingPlan &plan,
                         const QString &translated);

@@ -20,6 +20,8 @@ public:
     virtual ~ConnectionHooks() = default;
     // Runs once the connection is open and its files attached, before its first
     // statement, without the command timeout (a lock wait is still bounded).
+    // The provider's busy and progress handlers are put back after it, so a
+    // step may set its own.
     virtual void opened(sqlite3 *db) = 0;
     // The statement text to run in place of a translated one.
     virtual QString rewrite(sqlite3 *db, const QString &translated) = 0;

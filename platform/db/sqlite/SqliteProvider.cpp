@@ -149,10 +149,8 @@ void SqliteProvider::open(const ConnectionProperties &properties, const QString 
     m_deadline = std::move(deadline);
     // Indexing a large register takes seconds, once.
     m_hooks = makeConnectionHooks();
-    untimed([this] {
-        for (const auto &hooks : m_hooks)
-            hooks->opened(m_db);
-    });
+    for (const auto &hooks : m_hooks)
+        untimed([&] { hooks->opened(m_db); });
 }
 
 template <typename Step> void SqliteProvider::untimed(Step step)
@@ -176,10 +174,8 @@ ResultTable SqliteProvider::execute(const QString &statement, qint64 *recordsAff
     for (const auto &hooks : m_hooks)
         translated = hooks->rewrite(m_db, translated);
     if (m_db && !sqlite3_get_autocommit(m_db) && isCommit(translated))
-        untimed([this] {
-            for (const auto &hooks : m_hooks)
-                hooks->beforeCommit(m_db);
-        });
+        for (const auto &hooks : m_hooks)
+            untimed([&] { hooks->beforeCommit(m_db); });
     return runStatements(m_db, translated, recordsAffected, errors);
 }
 

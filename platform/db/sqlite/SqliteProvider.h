@@ -38,8 +38,9 @@ public:
     void close() override;
 
 private:
-    // Runs a hook step without the command timeout: work that ends, not a
-    // wait (a lock wait is still bounded).
+    // Runs a hook step without the command timeout (work that ends, not a
+    // wait; a lock wait is still bounded), and gives the connection its
+    // handlers back after it.
     template <typename Step> void untimed(Step step);
 
     sqlite3 *m_db = nullptr;
