@@ -1,5 +1,7 @@
 #include "data/DemoDatabase.h"
 
+#include "data/RegisterIndex.h"
+#include "data/SchemaScripts.h"
 #include "platform/db/access/Connection.h"
 #include "platform/db/access/ConnectionString.h"
 #include "platform/db/sql/LiteralFolding.h"
@@ -10,23 +12,9 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
-static void initSchemaResource()
-{
-    Q_INIT_RESOURCE(schema);
-}
-
 namespace demo {
 
 namespace {
-
-QString schemaScript(const char *name)
-{
-    initSchemaResource();
-    QFile file(QStringLiteral(":/velunas/schema/") + QLatin1String(name));
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("the schema script %s is missing from the program", name);
-    return QString::fromUtf8(file.readAll());
-}
 
 using platform::sql::quoted;
 
@@ -61,6 +49,7 @@ ConnectionStrings connectionStrings(const QString &folder)
 
 void createSchemaOnly(const QString &folder)
 {
+    registers::installMemberIndex();
     QDir().mkpath(folder);
     const Files files = demoFiles(folder);
     // A link counts as a file there, dangling or not: creating the register
@@ -70,14 +59,16 @@ void createSchemaOnly(const QString &folder)
         return info.exists() || info.isSymLink();
     };
     if (!present(files.haldor))
-        platform::sqlite::createDatabaseFile(files.haldor,
-                                             schemaScript("sqlite-members.sql") + schemaScript("sqlite-delivery.sql"));
+        platform::sqlite::createDatabaseFile(files.haldor, schema::script("sqlite-members.sql") +
+                                                               schema::script("sqlite-delivery.sql"));
     if (!present(files.mirva))
-        platform::sqlite::createDatabaseFile(files.mirva, schemaScript("sqlite-members.sql"));
+        platform::sqlite::createDatabaseFile(files.mirva, schema::script("sqlite-members.sql"));
 }
 
 void insertMembers(const QString &databaseFile, const QList<Member> &members, Replace replace)
 {
+    // Its COMMIT folds the members into the register's index, in the same transaction.
+    registers::installMemberIndex();
     platform::Connection connection;
     connection.setConnectionString(fileConnectionString(databaseFile));
     connection.Open();
@@ -88,8 +79,6 @@ void insertMembers(const QString &databaseFile, const QList<Member> &members, Re
         connection.Execute(QStringLiteral("BEGIN"));
         if (replace == Replace::AllMembers)
             connection.Execute(QStringLiteral("DELETE FROM tbAssociados"));
-        // One statement a slice: the name index writes out what it gathered
-        // once a statement, not once a row.
         for (qsizetype first = 0; first < members.size(); first += RowsPerSlice) {
             QStringList rows;
             for (const Member &member : members.mid(first, RowsPerSlice))

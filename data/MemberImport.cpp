@@ -1,6 +1,7 @@
 #include "data/MemberImport.h"
 
 #include "data/CsvRecords.h"
+#include "data/RegisterIndex.h"
 #include "platform/db/access/Connection.h"
 #include "platform/db/access/ConnectionString.h"
 #include "platform/db/sql/TextFolding.h"
@@ -227,6 +228,8 @@ Rows readMembers(const QByteArray &csv)
 
 Outcome importMembers(const QString &registerFile, const QByteArray &csv)
 {
+    // A register of an earlier build is brought to the current form when it is opened.
+    registers::installMemberIndex();
     Rows rows = readMembers(csv);
     Outcome outcome{false, 0, rows.rejected, rows.ignoredColumns, rows.problem, {}, {}};
     if (!outcome.problem.isEmpty())

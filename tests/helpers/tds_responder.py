@@ -9,8 +9,8 @@ can read back what reached the wire.
 
     tds_responder.py --database FILE --log FILE [--attach FILE] [--password PW] [--silent] [--stall-on REGEX]
 
-Text compares as a CI_AI collation does: "=" (the CI_AI collation the desk's
-files declare) and LIKE ignore case and accents, and LIKE reads "[...]" sets.
+Text compares as a CI_AI collation does: "=" on the member numbers (no_empresa,
+no_socio) and LIKE ignore case and accents, and LIKE reads "[...]" sets.
 --attach makes another file's tables reachable by unqualified names the main
 file lacks, as a synonym would.
 
@@ -157,6 +157,7 @@ def to_sqlite(sql):
         text = re.sub(r"GETDATE\(\s*\)", "datetime('now','localtime')", text, flags=re.I)
         text = re.sub(r"\bCHAR\s*\(", "char(", text, flags=re.I)
         text = text.replace("+", "||")
+        text = re.sub(r"\b(no_empresa|no_socio)\s*=", r"\1 COLLATE CI_AI =", text, flags=re.I)
         parts[i] = text
     return "".join(parts)
 

@@ -1,9 +1,9 @@
 #include "platform/db/sqlite/SqliteProvider.h"
 
 #include "platform/db/access/ProviderErrors.h"
+#include "platform/db/sql/SqlTokenizer.h"
 #include "platform/db/sql/TsqlTranslation.h"
 #include "platform/db/sqlite/SqliteFunctions.h"
-#include "platform/db/sqlite/SqliteNameIndex.h"
 #include "platform/db/sqlite/SqliteResult.h"
 #include "platform/runtime/RuntimeError.h"
 
@@ -88,6 +88,22 @@ void attach(sqlite3 *db, const QString &path, const QString &schema, QList<Error
     useWalWherePossible(db, schema.toUtf8(), path, errors);
 }
 
+// COMMIT or END, with nothing after it but its own words.
+bool isCommit(const QString &statement)
+{
+    bool first = true;
+    for (const sql::Token &token : sql::tokenize(statement)) {
+        if (token.kind == sql::TokenKind::Whitespace || token.kind == sql::TokenKind::Comment)
+            continue;
+        if (first && !token.is(sql::TokenKind::Identifier, u"COMMIT") && !token.is(sql::TokenKind::Identifier, u"END"))
+            return false;
+        if (!first && token.kind != sql::TokenKind::Identifier && !token.isPunctuation(QLatin1Char(';')))
+            return false;
+        first = false;
+    }
+    return !first;
+}
+
 } // namespace
 
 QString attachedSchemaName(const QString &path, const QStringList &taken)
@@ -148,17 +164,23 @@ void SqliteProvider::open(const ConnectionProperties &properties, const QString 
             attach(db, file.trimmed(), schema, errors);
             schemas << schema;
         }
-        // Indexing a large register takes seconds, once: work that ends, not a
-        // wait, so the command timeout does not cut it short (a lock wait still does).
-        sqlite3_progress_handler(db, 0, nullptr, nullptr);
-        m_nameIndex = ensureNameIndex(db);
-        deadline->install(db);
     } catch (...) {
         sqlite3_close_v2(db);
         throw;
     }
     m_db = db;
     m_deadline = std::move(deadline);
+    // Indexing a large register takes seconds, once.
+    m_hooks = makeConnectionHooks();
+    for (const auto &hooks : m_hooks)
+        untimed([&] { hooks->opened(m_db); });
+}
+
+template <typename Step> void SqliteProvider::untimed(Step step)
+{
+    sqlite3_progress_handler(m_db, 0, nullptr, nullptr);
+    step();
+    m_deadline->install(m_db);
 }
 
 ResultTable SqliteProvider::execute(const QString &statement, qint64 *recordsAffected, QList<ErrorRecord> &errors)
@@ -172,8 +194,11 @@ ResultTable SqliteProvider::execute(const QString &statement, qint64 *recordsAff
     }
     if (m_deadline)
         m_deadline->start();
-    if (m_nameIndex)
-        translated = narrowNameSearch(m_db, translated);
+    for (const auto &hooks : m_hooks)
+        translated = hooks->rewrite(m_db, translated);
+    if (m_db && !sqlite3_get_autocommit(m_db) && isCommit(translated))
+        for (const auto &hooks : m_hooks)
+            untimed([&] { hooks->beforeCommit(m_db); });
     return runStatements(m_db, translated, recordsAffected, errors);
 }
 
@@ -183,8 +208,8 @@ void SqliteProvider::close()
         sqlite3_close_v2(m_db);
         m_db = nullptr;
     }
+    m_hooks.clear();
     m_deadline.reset();
-    m_nameIndex = false;
 }
 
 void createDatabaseFile(const QString &path, const QString &script)
