@@ -29,6 +29,7 @@ QString text(const QVariant &value)
 Listing listed(platform::Connection &connection, const QList<qint32> &ids)
 {
     Listing found;
+    found.reserve(ids.size());
     for (qsizetype from = 0; from < ids.size(); from += IdsPerStatement) {
         QStringList chunk;
         for (qsizetype i = from; i < qMin(ids.size(), from + IdsPerStatement); ++i)
@@ -49,7 +50,7 @@ Listing listed(platform::Connection &connection, const QList<qint32> &ids)
 // compare without regard to case and accents.
 bool same(const QString &stored, const QString &listed)
 {
-    return platform::sql::compareIgnoringCaseAndAccents(stored.trimmed(), listed.trimmed()) == 0;
+    return stored == listed || platform::sql::compareIgnoringCaseAndAccents(stored.trimmed(), listed.trimmed()) == 0;
 }
 
 bool isTheMember(const Delivery &delivery, const Listed *listed)

@@ -158,12 +158,16 @@ void drawDay(QPainter &painter, const QRectF &area, const QDate &day, const QMap
     title.line(QStringLiteral("%1 — %2 entregas")
                    .arg(portuguese().toString(day, QStringLiteral("dddd, dd-MM-yyyy")), number(total)),
                face(9, true));
-    const QFont small = face(6.5);
+    const int columns = lastHour - firstHour + 1;
+    const qreal step = area.width() / columns;
+    // The counts shrink to their column's width (24 hours of thousands).
+    QFont small = face(6.5);
+    const qreal widest = QFontMetricsF(small, painter.device()).horizontalAdvance(number(tallest));
+    if (widest > step * 0.95)
+        small.setPointSizeF(qMax(4.0, 6.5 * step * 0.95 / widest));
     const QFontMetricsF metrics(small, painter.device());
     const qreal base = area.bottom() - metrics.lineSpacing() - 2;
     const qreal top = title.top() + metrics.lineSpacing() + 2;
-    const int columns = lastHour - firstHour + 1;
-    const qreal step = area.width() / columns;
     painter.setPen(Rule);
     painter.drawLine(QPointF(area.left(), base), QPointF(area.right(), base));
     painter.setFont(small);

@@ -11,6 +11,13 @@
 
 int main(int argc, char **argv)
 {
+#ifndef Q_OS_WIN
+    // Without TZ, the C library looks the zone file up again for every local
+    // time it converts: a million deliveries, a million lookups. Naming the
+    // same file keeps the same zone.
+    if (!qEnvironmentVariableIsSet("TZ"))
+        qputenv("TZ", ":/etc/localtime");
+#endif
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);

@@ -94,7 +94,9 @@ QList<Outcome> runDesks(const Strings &strings, const std::function<void()> &mea
     }
     QList<Outcome> outcomes;
     for (auto &desk : desks) {
-        if (!desk->waitForFinished(300000) || desk->exitStatus() != QProcess::NormalExit || desk->exitCode() != 0) {
+        // A desk that ended meanwhile has nothing more to wait for.
+        const bool ended = desk->state() == QProcess::NotRunning || desk->waitForFinished(300000);
+        if (!ended || desk->exitStatus() != QProcess::NormalExit || desk->exitCode() != 0) {
             desk->kill();
             desk->waitForFinished();
             outcomes << Outcome{QStringLiteral("error"), QStringLiteral("a desk did not finish cleanly")};
