@@ -54,7 +54,7 @@ DeliveryReader::DeliveryReader(platform::Connection &deliveries, qint32 numbersP
 bool DeliveryReader::skipEmptyRange()
 {
     const platform::ResultTable next = m_connection.query(
-        QStringLiteral("SELECT MIN(convite_no) AS next FROM tbVelunas WHERE convite_no > %1").arg(m_after));
+        QStringLiteral("SELECT MIN(convite_no) AS next_number FROM tbVelunas WHERE convite_no > %1").arg(m_after));
     const QVariant first = next.rows.isEmpty() ? QVariant() : next.rows.value(0, 0);
     if (platform::IsNull(first) || wholeNumber(first) > m_last) {
         m_after = m_last;

@@ -70,7 +70,9 @@ UndoResult undoDelivery(platform::Connection &deliveries, Engine engine, const U
     const qint32 number = request.number;
     if (!readDelivery(deliveries, number, &result.delivery)) {
         result.outcome = UndoOutcome::Unknown;
-        result.message = QStringLiteral("invitation %1 was never given; nothing was changed").arg(number);
+        result.message =
+            QStringLiteral("invitation %1 was not given: no delivery holds that number; nothing was changed")
+                .arg(number);
         return result;
     }
     if (result.delivery.undone()) {

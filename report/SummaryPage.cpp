@@ -49,7 +49,7 @@ QFont face(qreal points, bool bold = false)
     return font;
 }
 
-// Writes a line at the pen's height and moves it down; true while there was room.
+// Writes the page from the top down, a line at a time.
 class Writer
 {
 public:

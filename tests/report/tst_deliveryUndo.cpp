@@ -102,7 +102,8 @@ private slots:
         QTest::addColumn<UndoOutcome>("outcome");
         QTest::addColumn<QString>("message");
         QTest::newRow("a number never given")
-            << 9 << UndoOutcome::Unknown << "invitation 9 was never given; nothing was changed";
+            << 9 << UndoOutcome::Unknown
+            << "invitation 9 was not given: no delivery holds that number; nothing was changed";
         QTest::newRow("a number undone before")
             << 1 << UndoOutcome::AlreadyUndone << "invitation 1 was already undone on ";
     }
