@@ -2,7 +2,9 @@
 // the undone number is never given again, and the record keeps the row.
 #include "tests/support/DeskFixture.h"
 
+#include "platform/db/access/Provider.h"
 #include "platform/runtime/RuntimeError.h"
+#include "tests/support/ObservedProvider.h"
 
 #include <QTest>
 
@@ -123,6 +125,41 @@ private slots:
         QCOMPARE(result.outcome, outcome);
         QVERIFY2(result.message.startsWith(message), qPrintable(result.message));
         QCOMPARE(everything(desk), before);
+    }
+
+    // Two organisers undo one number at once: the one who comes second
+    // changes nothing, and the record is the first one's.
+    void undoneElsewhereMeanwhile()
+    {
+        if (m_backend != testsupport::Backend::Embedded)
+            QSKIP("the statements are watched on the embedded provider");
+        DeskFixture desk(m_backend);
+        addTwo(desk);
+        deliver(desk, QStringLiteral("7001"));
+        bool raced = false;
+        platform::registerProvider(QStringLiteral("WatchedSQLite"), [&] {
+            return std::make_unique<testsupport::ObservedProvider>(
+                [](const platform::ConnectionProperties &) {},
+                [&](const QString &statement) {
+                    if (!raced && statement.startsWith(QLatin1String("INSERT INTO tbAnulacoes"))) {
+                        raced = true;
+                        QCOMPARE(undo(desk, 1, QStringLiteral("elsewhere")), UndoOutcome::Undone);
+                    }
+                });
+        });
+        platform::Connection watched;
+        watched.setConnectionString(
+            QString(desk.strings.sqlServer)
+                .replace(QLatin1String("Provider=SQLite"), QLatin1String("Provider=WatchedSQLite")));
+        watched.Open();
+        const report::UndoResult result =
+            report::undoDelivery(watched, report::Engine::Embedded, {1, QStringLiteral("here"), {}, {}});
+        platform::registerProvider(QStringLiteral("WatchedSQLite"), {});
+        QVERIFY(raced);
+        QCOMPARE(result.outcome, UndoOutcome::Changed);
+        const auto records = desk.rows(QStringLiteral("SELECT motivo FROM tbAnulacoes"));
+        QCOMPARE(records.size(), 1);
+        QCOMPARE(records.at(0).at(0).toString(), QStringLiteral("elsewhere"));
     }
 
     // The record and the placeholder are one transaction: a refused change
