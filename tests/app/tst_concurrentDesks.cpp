@@ -1,9 +1,12 @@
 // Several real desk processes on one delivery table, each delivering to
 // members drawn from one shared pool: no number is given twice, no member
 // gets two invitations, the numbers have no gaps, and every delivery a desk
-// reported is in the table. The same while deliveries are undone meanwhile:
-// an undone number is never given again, and its row is in the record.
+// reported is in the table. The same while deliveries are undone and the
+// report reads meanwhile: an undone number is never given again, its row is
+// in the record, and the report sees every number once.
 #include "tests/support/DeskFixture.h"
+
+#include "report/DeliveryReport.h"
 
 #include <QMap>
 #include <QProcess>
@@ -207,6 +210,14 @@ private slots:
             const qint32 number = given.at(random.bounded(int(given.size()))).at(0).toInt();
             const report::UndoResult result = testsupport::undoOn(desk.strings.sqlServer, number, QStringLiteral("r"));
             QVERIFY2(result.outcome == report::UndoOutcome::Undone, qPrintable(result.message));
+            // The report reads meanwhile: every number up to where it began, each once.
+            platform::Connection deliveries, haldor, mirva;
+            report::openNamed(deliveries, desk.strings.sqlServer, QStringLiteral("SqlServer"));
+            report::openNamed(haldor, desk.strings.haldor, QStringLiteral("HALDOR"));
+            report::openNamed(mirva, desk.strings.mirva, QStringLiteral("MIRVA"));
+            const report::DeliverySummary summary = report::gatherReport(deliveries, haldor, mirva, nullptr).summary;
+            QCOMPARE(summary.missingNumbers(), 0);
+            QCOMPARE(summary.delivered() + summary.undone(), summary.highestNumber());
         };
         checkTable(desk.strings, runDesks(desk.strings, undoOne), true);
     }
