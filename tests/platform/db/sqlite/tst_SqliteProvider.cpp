@@ -59,6 +59,8 @@ private slots:
     void unknownProviderFailsToOpen();
     void pathsWithUriCharactersOpen();
     void readsValuesByTheirTypes();
+    void datesReadAsTheParserReadsThem_data();
+    void datesReadAsTheParserReadsThem();
     void evaluatesTheDesksExpressions_data();
     void evaluatesTheDesksExpressions();
     void refusesBadExpressions_data();
@@ -179,6 +181,47 @@ void tst_SqliteProvider::readsValuesByTheirTypes()
     QCOMPARE(table.rows.size(), 1);
     QCOMPARE(copy.rows.at(0), table.rows.at(0));
     QCOMPARE(copy.rows.value(1, 0).toString(), u"só na cópia"_qs);
+}
+
+void tst_SqliteProvider::datesReadAsTheParserReadsThem_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("the desk's form") << u"2026-05-12 09:10:00"_qs;
+    QTest::newRow("a day that does not exist") << u"2026-02-30 10:00:00"_qs;
+    QTest::newRow("an hour past the day") << u"2026-05-12 24:00:00"_qs;
+    QTest::newRow("a local time the clock skips") << u"2026-03-29 01:30:00"_qs;
+    QTest::newRow("a local time the clock passes twice") << u"2026-10-25 01:30:00"_qs;
+    QTest::newRow("with milliseconds") << u"2026-05-12 09:10:00.250"_qs;
+    QTest::newRow("a blank before") << u" 2026-05-12 09:10:00"_qs;
+}
+
+// Dates in the desk's own form skip the format parser: the same answer.
+void tst_SqliteProvider::datesReadAsTheParserReadsThem()
+{
+    QFETCH(QString, stored);
+    const QByteArray zone = qgetenv("TZ");
+    qputenv("TZ", "Europe/Lisbon"); // changes its clock twice a year
+    Connection connection;
+    connection.setConnectionString(sqliteString(m_path));
+    connection.Open();
+    connection.Execute(QStringLiteral("UPDATE tbPessoas SET nascido = '%1' WHERE id = 1").arg(stored));
+    const QVariant read = connection.Execute(QStringLiteral("SELECT nascido FROM tbPessoas WHERE id = 1"))->value(0);
+    QVariant parsed = QVariant(stored);
+    for (const QString &format : {u"yyyy-MM-dd HH:mm:ss"_qs, u"yyyy-MM-dd HH:mm:ss.zzz"_qs})
+        if (const QDateTime when = QDateTime::fromString(stored, format);
+            when.isValid() && parsed.typeId() == QMetaType::QString)
+            parsed = when;
+    QCOMPARE(read.typeId(), parsed.typeId());
+    if (read.typeId() == QMetaType::QDateTime) {
+        QCOMPARE(read.toDateTime().toMSecsSinceEpoch(), parsed.toDateTime().toMSecsSinceEpoch());
+        QCOMPARE(read.toDateTime().offsetFromUtc(), parsed.toDateTime().offsetFromUtc());
+    } else {
+        QCOMPARE(read, parsed);
+    }
+    if (zone.isNull())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", zone);
 }
 
 void tst_SqliteProvider::evaluatesTheDesksExpressions_data()
