@@ -10,7 +10,10 @@
 // Loads a member register of the embedded database from a spreadsheet's CSV
 // export, for a site that keeps its members in a spreadsheet. The header row
 // names the columns of the register's view; the whole register is replaced
-// in one transaction, and the delivery table is never touched.
+// in one transaction, and the delivery table is never touched. The register's
+// index is made current in that same transaction, at its COMMIT through the
+// desk's connection (data/RegisterIndex.h says how a writer on the sqlite3 API
+// does the same).
 namespace memberimport {
 
 struct Rejection

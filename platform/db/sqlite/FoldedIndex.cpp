@@ -5,6 +5,8 @@
 
 #include <sqlite3.h>
 
+#include <utility>
+
 namespace platform::sqlite {
 
 namespace {
@@ -51,12 +53,14 @@ void FoldedIndex::opened(sqlite3 *db)
 
 QString FoldedIndex::rewrite(sqlite3 *db, const QString &translated)
 {
+    m_tableNamed = m_tableNamed || translated.contains(m_definition.table, Qt::CaseInsensitive);
     return narrowStatement(db, m_definition, m_plan, translated);
 }
 
 void FoldedIndex::beforeCommit(sqlite3 *db)
 {
-    if (m_plan.blind.isEmpty())
+    // A transaction that wrote only other tables (a delivery) commits at once.
+    if (m_plan.blind.isEmpty() || !std::exchange(m_tableNamed, false))
         return;
     // The transaction may have made the table anew: its index is made with it.
     bringFoldedIndexUpToDate(db, m_definition);

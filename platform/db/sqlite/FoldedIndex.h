@@ -11,8 +11,8 @@ namespace platform::sqlite {
 // missing, of an earlier form or not whole (triggers dropped, the table made
 // anew) is brought to the current form; a change log that holds rows is folded
 // in. Each statement on the table or its shipped views is then narrowed
-// through the index, and a COMMIT through the connection folds in first what
-// its transaction wrote. When any of this cannot be done the statement is left
+// through the index, and a COMMIT through the connection, of a transaction that
+// named the table, folds in first what it wrote. When any of this cannot be done the statement is left
 // to the scan; the index is never read unless the file shows it current.
 class FoldedIndex final : public ConnectionHooks
 {
@@ -26,6 +26,7 @@ public:
 private:
     FoldedIndexDefinition m_definition;
     NarrowingPlan m_plan;
+    bool m_tableNamed = false; // by a statement since the last COMMIT
 };
 
 } // namespace platform::sqlite

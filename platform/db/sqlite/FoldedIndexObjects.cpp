@@ -71,15 +71,15 @@ bool namesDeskCollation(const QString &statement)
 }
 
 // Whether the key is the table's rowid (so a key read anywhere is a row), and
-// the searched columns are there.
-bool readKeyIsRowid(sqlite3 *db, const FoldedIndexDefinition &definition)
+// the searched columns are there; nothing when it cannot be read now.
+std::optional<bool> readKeyIsRowid(sqlite3 *db, const FoldedIndexDefinition &definition)
 {
     const auto columns = textRows(db, QStringLiteral("SELECT name, upper(type), pk FROM pragma_table_info(?1, 'main')"),
                                   {definition.table});
     const auto indexes =
         textRows(db, QStringLiteral("SELECT origin FROM pragma_index_list(?1, 'main')"), {definition.table});
     if (!columns || !indexes)
-        return false;
+        return std::nullopt;
     for (const QStringList &index : *indexes)
         if (index.value(0) == QLatin1String("pk")) // a primary key of its own: no rowid alias
             return false;
@@ -115,12 +115,14 @@ bool keyIsRowid(sqlite3 *db, const FoldedIndexDefinition &definition, const QStr
         if (const auto found = known.constFind(key); found != known.constEnd())
             return *found;
     }
-    const bool rowid = readKeyIsRowid(db, definition);
+    const std::optional<bool> rowid = readKeyIsRowid(db, definition);
+    if (!rowid)
+        return false;
     QMutexLocker locker(&lock);
     if (known.size() > 64)
         known.clear();
-    known.insert(key, rowid);
-    return rowid;
+    known.insert(key, *rowid);
+    return *rowid;
 }
 
 QString triggerStatement(const FoldedIndexDefinition &d, const char *suffix, const char *event, const QString &body)
