@@ -31,6 +31,8 @@ test: build
 
 screenshot: build
 	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/render_screenshot docs/main-window.png
+	QT_QPA_PLATFORM=offscreen $(BUILD)/bin/render_report_page $(BUILD)/report-page.pdf
+	pdftoppm -png -r 90 -singlefile $(BUILD)/report-page.pdf docs/report-page
 
 fuzz: deps
 	@FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/run-fuzz.sh

@@ -5,6 +5,8 @@
 #include "Deployment.h"
 #include "controls/ImageBox.h"
 #include "controls/TextContrast.h"
+#include "data/Data.h"
+#include "platform/os/ProcessList.h"
 #include "platform/ui/DeskFont.h"
 #include "system/modProcessos.h"
 
@@ -21,6 +23,13 @@ static void initResources()
 }
 
 namespace {
+
+// The desks of this process, whose connections close when it is asked to end.
+QList<frmMain *> &openDesks()
+{
+    static QList<frmMain *> desks;
+    return desks;
+}
 
 template <typename Widget> Widget *place(Widget *widget, const char *name, const controls::TwipsRect &rect)
 {
@@ -71,9 +80,34 @@ frmMain::frmMain(QWidget *parent) : QWidget(parent), m_imageName(modProcessos::P
     connect(Command2, &QPushButton::clicked, this, &frmMain::Command2_Click);
     connect(FXNo_TAP, &QLineEdit::textChanged, this, &frmMain::FXNo_TAP_Change);
     FXNo_TAP->installEventFilter(this);
+
+    // Another copy's "&Fechar", or the system, may end this process at any moment.
+    openDesks().append(this);
+    platform::onEndRequest([] {
+        try {
+            for (frmMain *desk : openDesks())
+                desk->closeConnections();
+        } catch (...) {
+            // The process ends all the same; a file not closed keeps its log.
+        }
+    });
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain()
+{
+    openDesks().removeOne(this);
+}
+
+void frmMain::closeConnections()
+{
+    ConnMIRVA.reset();
+    ConnHALDOR.reset();
+    ConnSqlServer.reset();
+    DataEnvironment &data = Data();
+    for (platform::Connection *connection : {&data.SqlServer(), &data.HALDOR(), &data.MIRVA()})
+        if (connection->State() != platform::ConnectionState::Closed)
+            connection->Close();
+}
 
 void frmMain::buildBanner()
 {

@@ -46,6 +46,10 @@ public:
     qint32 SocioID = 0;
     qint32 BaseDados = 0;
 
+    // Closes the window's connections and the data environment's, so that an
+    // embedded file is left whole in its main file; the desk ends after it.
+    void closeConnections();
+
     // The image name "&Fechar" ends; tests give their own unique one.
     void setProgramImageName(const QString &name) { m_imageName = name; }
 
@@ -79,6 +83,7 @@ private:
 
     // Invitation delivery
     qint32 nextInvitationNumber();
+    bool refuseIfFound(const QString &statement);
     bool refuseIfDelivered();
     void recordDelivery(qint32 number);
 

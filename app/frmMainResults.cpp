@@ -4,6 +4,7 @@
 
 #include "controls/Twips.h"
 #include "platform/runtime/RuntimeError.h"
+#include "platform/ui/DeskFont.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -22,6 +23,7 @@ frmMainResults::frmMainResults(QWidget *owner) : QDialog(owner)
     setObjectName(QStringLiteral("frmMainResults"));
     setWindowTitle(QStringLiteral("Vários resultados encontrados"));
     setModal(true);
+    setFont(platform::DeskFont());
 
     Frame1 = new QFrame(this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
@@ -138,7 +140,15 @@ void frmMainResults::closeEvent(QCloseEvent *event)
 
 void frmMainResults::keyPressEvent(QKeyEvent *event)
 {
-    if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    // Enter on a focused button clicks it, as in the main window; neither
+    // button is the default, so Enter and Escape elsewhere do nothing.
+    if (enter && (focusWidget() == Command1 || focusWidget() == Command2)) {
+        event->accept();
+        static_cast<QPushButton *>(focusWidget())->click();
+        return;
+    }
+    if (enter || event->key() == Qt::Key_Escape) {
         event->accept();
         return;
     }

@@ -40,12 +40,11 @@ qint32 frmMain::nextInvitationNumber()
     return number;
 }
 
-// The member's pair looked up through MIRVA's connection, then HALDOR's; the
-// connection that finds it names the register in the message.
-bool frmMain::refuseIfDelivered()
+// An earlier delivery one statement finds, looked up through MIRVA's
+// connection, then HALDOR's; the connection that finds it names the register
+// in the message.
+bool frmMain::refuseIfFound(const QString &statement)
 {
-    const QString statement =
-        QStringLiteral("SELECT * FROM tbVelunas WHERE socio_id = %1 AND base_dados = %2").arg(SocioID).arg(BaseDados);
     const std::pair<platform::Connection *, QString> checks[] = {
         {&require(ConnMIRVA), QStringLiteral(" na MIRVA.")},
         {&require(ConnHALDOR), QStringLiteral(" no HALDOR.")},
@@ -69,6 +68,29 @@ bool frmMain::refuseIfDelivered()
         return true;
     }
     return false;
+}
+
+// The member's own pair first. Then the same person under the other code: a
+// member read once by name or company number (code 1) and once by member
+// number (code 2), or the other way round in MIRVA, keeps its id, company
+// number and name; another register's member who only shares the id does not.
+bool frmMain::refuseIfDelivered()
+{
+    if (refuseIfFound(QStringLiteral("SELECT * FROM tbVelunas WHERE socio_id = %1 AND base_dados = %2")
+                          .arg(SocioID)
+                          .arg(BaseDados)))
+        return true;
+    auto sameAsShown = [](const char *column, const QLineEdit *box) {
+        const QString literal = modCode::SqlLiteral(box, modCode::LiteralKind::TextOrNull);
+        // Stored from the same box, an empty one is null on both sides.
+        return QLatin1String(column) +
+               (literal == QLatin1String("null") ? QStringLiteral(" IS NULL") : QStringLiteral(" = ") + literal);
+    };
+    const qint32 otherCode = BaseDados == 1 ? 2 : 1;
+    return refuseIfFound(QStringLiteral("SELECT * FROM tbVelunas WHERE socio_id = %1 AND base_dados = %2 AND ")
+                             .arg(SocioID)
+                             .arg(otherCode) +
+                         sameAsShown("no_tap", FXNo_Empresa) + QStringLiteral(" AND ") + sameAsShown("nome", FXNome));
 }
 
 void frmMain::recordDelivery(qint32 number)

@@ -40,6 +40,9 @@ void frmMain::Command1_Click()
 {
     try {
         close();
+        // Ending the process skips every destructor: the embedded files are
+        // closed first, or the session's deliveries stay in their logs.
+        closeConnections();
         modProcessos::KillProcessByName(m_imageName);
     } catch (...) {
         reportFrameError(platform::currentRuntimeError(), QStringLiteral("Command1_Click"));

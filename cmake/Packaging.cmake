@@ -3,12 +3,13 @@
 include(GNUInstallDirs)
 
 # The tools go beside the desk under names that say whose they are.
-foreach(tool encipher_password import_members)
+foreach(tool encipher_password import_members report)
     string(REPLACE "_" "-" installed "velunas-${tool}")
     add_executable(${installed} ${PROJECT_SOURCE_DIR}/tools/${tool}.cpp)
     target_link_libraries(${installed} PRIVATE velunas_app)
     install(TARGETS ${installed} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endforeach()
+target_link_libraries(velunas-report PRIVATE velunas_report)
 install(TARGETS velunas RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 set(icon_sizes 16 22 24 32 48 64 128 256)
@@ -32,7 +33,7 @@ add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/packaging/changelog.gz
     COMMAND gzip -9 -n -f -k ${PROJECT_BINARY_DIR}/packaging/changelog
     DEPENDS ${PROJECT_BINARY_DIR}/packaging/changelog)
 set(manual_pages "")
-foreach(page velunas velunas-import-members velunas-encipher-password)
+foreach(page velunas velunas-import-members velunas-encipher-password velunas-report)
     set(manual_page ${PROJECT_BINARY_DIR}/packaging/${page}.1.gz)
     add_custom_command(OUTPUT ${manual_page}
         COMMAND gzip -9 -n -c ${PROJECT_SOURCE_DIR}/packaging/man/${page}.1 > ${manual_page}

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QLabel>
+#include <QLineEdit>
 
 namespace modControls {
 
@@ -169,6 +170,17 @@ void setChoiceValue(QWidget *control, const QVariant &value)
     setValue(control, on ? 1 : 0);
 }
 
+// A box shows a value put into it from its first character, as on the desktop
+// the desk comes from; Qt would leave the cursor after the last one.
+void showFromStart(QWidget *control)
+{
+    auto *box = qobject_cast<QLineEdit *>(control);
+    if (auto *combo = qobject_cast<QComboBox *>(control))
+        box = combo->lineEdit();
+    if (box)
+        box->setCursorPosition(0); // which also drops any selection
+}
+
 void setListBoxValue(QWidget *list, const QVariant &value)
 {
     if (platform::IsNumeric(value))
@@ -208,6 +220,7 @@ void SetControlValue(QWidget *control, const QVariant &value, int code)
     case ControlKind::Other:
         break;
     }
+    showFromStart(control);
 }
 
 } // namespace modControls

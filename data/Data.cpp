@@ -1,6 +1,7 @@
 #include "data/Data.h"
 
 #include "Deployment.h"
+#include "data/RegisterIndex.h"
 #include "data/modTestConnection.h"
 
 namespace {
@@ -26,6 +27,7 @@ QString startingString(const char *builtIn, const QString &registryEntry)
 
 DataEnvironment::DataEnvironment()
 {
+    registers::installMemberIndex();
     setConnectionStrings(startingString(deployment::ConnectionSqlServer, QStringLiteral("SqlServer")),
                          startingString(deployment::ConnectionHaldor, QStringLiteral("HALDOR")),
                          startingString(deployment::ConnectionMirva, QStringLiteral("MIRVA")));

@@ -1,5 +1,7 @@
 #include "data/DemoDatabase.h"
 
+#include "data/RegisterIndex.h"
+#include "data/SchemaScripts.h"
 #include "platform/db/access/Connection.h"
 #include "platform/db/access/ConnectionString.h"
 #include "platform/db/sql/LiteralFolding.h"
@@ -10,23 +12,9 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
-static void initSchemaResource()
-{
-    Q_INIT_RESOURCE(schema);
-}
-
 namespace demo {
 
 namespace {
-
-QString schemaScript(const char *name)
-{
-    initSchemaResource();
-    QFile file(QStringLiteral(":/velunas/schema/") + QLatin1String(name));
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("the schema script %s is missing from the program", name);
-    return QString::fromUtf8(file.readAll());
-}
 
 using platform::sql::quoted;
 
@@ -61,13 +49,20 @@ ConnectionStrings connectionStrings(const QString &folder)
 
 void createSchemaOnly(const QString &folder)
 {
+    registers::installMemberIndex();
     QDir().mkpath(folder);
     const Files files = demoFiles(folder);
-    if (!QFileInfo::exists(files.haldor))
-        platform::sqlite::createDatabaseFile(files.haldor,
-                                             schemaScript("sqlite-members.sql") + schemaScript("sqlite-delivery.sql"));
-    if (!QFileInfo::exists(files.mirva))
-        platform::sqlite::createDatabaseFile(files.mirva, schemaScript("sqlite-members.sql"));
+    // A link counts as a file there, dangling or not: creating the register
+    // would follow it to wherever it points.
+    const auto present = [](const QString &path) {
+        const QFileInfo info(path);
+        return info.exists() || info.isSymLink();
+    };
+    if (!present(files.haldor))
+        platform::sqlite::createDatabaseFile(files.haldor, schema::script("sqlite-members.sql") +
+                                                               schema::script("sqlite-delivery.sql"));
+    if (!present(files.mirva))
+        platform::sqlite::createDatabaseFile(files.mirva, schema::script("sqlite-members.sql"));
 }
 
 QString insertStatement(const QList<Member> &members)
@@ -84,6 +79,8 @@ QString insertStatement(const QList<Member> &members)
 
 void insertMembers(const QString &databaseFile, const QList<Member> &members, Replace replace)
 {
+    // Its COMMIT folds the members into the register's index, in the same transaction.
+    registers::installMemberIndex();
     platform::Connection connection;
     connection.setConnectionString(fileConnectionString(databaseFile));
     connection.Open();
@@ -94,8 +91,6 @@ void insertMembers(const QString &databaseFile, const QList<Member> &members, Re
         connection.Execute(QStringLiteral("BEGIN"));
         if (replace == Replace::AllMembers)
             connection.Execute(QStringLiteral("DELETE FROM tbAssociados"));
-        // One statement a slice: the name index writes out what it gathered
-        // once a statement, not once a row.
         for (qsizetype first = 0; first < members.size(); first += RowsPerSlice)
             connection.Execute(insertStatement(members.mid(first, RowsPerSlice)));
         connection.Execute(QStringLiteral("COMMIT"));

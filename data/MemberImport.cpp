@@ -2,8 +2,10 @@
 
 #include "data/CsvRecords.h"
 #include "data/IdLedger.h"
+#include "data/RegisterIndex.h"
 #include "data/RegisterReplacement.h"
 #include "platform/db/access/Connection.h"
+#include "platform/db/access/ConnectionString.h"
 #include "platform/os/ToolInput.h"
 #include "platform/runtime/RuntimeError.h"
 
@@ -86,6 +88,39 @@ bool holdsMemberTable(const QString &registerFile)
     return !table.rows.isEmpty();
 }
 
+// The register beside this one in its folder, by the names the desk gives
+// them; empty for a file of another name.
+QString otherRegisterOf(const QString &registerFile)
+{
+    const QFileInfo file(registerFile);
+    const demo::Files files = demo::demoFiles(file.absolutePath());
+    if (file.fileName() == QFileInfo(files.haldor).fileName())
+        return files.mirva;
+    if (file.fileName() == QFileInfo(files.mirva).fileName())
+        return files.haldor;
+    return QString();
+}
+
+// The delivery table tells members apart by id and search code only, so an id
+// in both registers makes one member's delivery refuse the other.
+QList<qint64> idsInBoth(const QString &registerFile, const QString &otherRegister)
+{
+    if (!QFileInfo(otherRegister).isFile() || !holdsMemberTable(otherRegister))
+        return {};
+    platform::Connection connection;
+    connection.setConnectionString(demo::fileConnectionString(registerFile) + QStringLiteral(";Attach=") +
+                                   platform::quotedConnectionValue(otherRegister));
+    connection.Open();
+    const auto table = connection.query(QStringLiteral("SELECT contacto_id FROM main.tbAssociados WHERE contacto_id "
+                                                       "IN (SELECT contacto_id FROM %1.tbAssociados) ORDER BY 1")
+                                            .arg(QFileInfo(otherRegister).completeBaseName()));
+    connection.Close();
+    QList<qint64> ids;
+    for (const auto &row : table.rows)
+        ids << row.at(0).toLongLong();
+    return ids;
+}
+
 QString registerProblem(const QString &registerFile)
 {
     if (!QFileInfo(registerFile).isFile())
@@ -154,6 +189,8 @@ Outcome loadMembers(QIODevice &csv, MemberSink &sink, const Options &options, co
 Outcome importMembers(const QString &registerFile, QIODevice &csv, const Options &options,
                       const RejectionHandler &rejected)
 {
+    // A register of an earlier build is brought to the current form when it is opened.
+    registers::installMemberIndex();
     Outcome outcome;
     try {
         outcome.problem = registerProblem(registerFile);
@@ -162,8 +199,19 @@ Outcome importMembers(const QString &registerFile, QIODevice &csv, const Options
     }
     if (!outcome.problem.isEmpty())
         return outcome;
-    RegisterReplacement replacement(registerFile);
-    return loadMembers(csv, replacement, options, rejected);
+    {
+        RegisterReplacement replacement(registerFile);
+        outcome = loadMembers(csv, replacement, options, rejected);
+    }
+    if (!outcome.loaded)
+        return outcome;
+    outcome.otherRegister = otherRegisterOf(registerFile);
+    try {
+        outcome.sharedIds = idsInBoth(registerFile, outcome.otherRegister);
+    } catch (const platform::RuntimeError &) {
+        // Loaded all the same: the other register is only looked at.
+    }
+    return outcome;
 }
 
 Outcome importMembersFromFile(const QString &registerFile, const QString &csvPath, const Options &options,

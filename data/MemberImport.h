@@ -15,7 +15,9 @@
 // read a piece at a time and its members written a slice at a time, so that
 // memory stays bounded whatever its size. Replacing a register with part of
 // a file drops members without a word, so by default any rejected line
-// leaves the register as it was.
+// leaves the register as it was. The register's index is made current in the
+// import's transaction, at its COMMIT through the desk's connection
+// (data/RegisterIndex.h says how a writer on the sqlite3 API does the same).
 namespace memberimport {
 
 struct Rejection
@@ -42,6 +44,10 @@ struct Outcome
     QChar separator;            // null when no line was read
     QStringList ignoredColumns; // header names that map onto no column
     QString problem;            // why nothing was loaded
+    // The other register of the folder (haldor.db beside mirva.db), and the
+    // loaded ids it holds too: ids must not overlap between the registers.
+    QString otherRegister;
+    QList<qint64> sharedIds;
 };
 
 // Reads members from csv into sink and commits it when they may be loaded.

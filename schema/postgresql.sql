@@ -43,6 +43,26 @@ CREATE TABLE IF NOT EXISTS public.tbVelunas (
     CONSTRAINT uq_tbvelunas_socio UNIQUE (socio_id, base_dados)
 );
 
+-- Deliveries undone by velunas-report --undo: the original row, when, by which
+-- account on which computer, and why. The undone row stays in tbVelunas with
+-- its number (socio_id minus the number, base_dados 0), so the number is never
+-- given again.
+CREATE TABLE IF NOT EXISTS public.tbAnulacoes (
+    convite_no integer      NOT NULL,
+    socio_id   integer      NOT NULL,
+    base_dados integer      NOT NULL,
+    data       timestamp(3) NOT NULL,
+    no_tap     text,
+    nome       text,
+    empresa    text,
+    email      text,
+    anulado_em timestamp(3) NOT NULL,
+    conta      text         NOT NULL,
+    computador text         NOT NULL,
+    motivo     text         NOT NULL,
+    CONSTRAINT uq_tbanulacoes_convite_no UNIQUE (convite_no)
+);
+
 -- Example registers: a site maps the views onto its own member tables.
 CREATE SCHEMA IF NOT EXISTS haldor;
 CREATE SCHEMA IF NOT EXISTS mirva;

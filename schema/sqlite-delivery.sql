@@ -12,3 +12,24 @@ CREATE TABLE tbVelunas (
     CONSTRAINT uqVelunas_convite_no UNIQUE (convite_no),
     CONSTRAINT uqVelunas_socio UNIQUE (socio_id, base_dados)
 );
+
+-- Deliveries undone by velunas-report --undo: the original row, when it was
+-- undone, by which account on which computer, and why. The undone row stays
+-- in tbVelunas with its number (socio_id minus the number, base_dados 0), so
+-- the number is never given again. The tool makes this table in a file made
+-- before it existed.
+CREATE TABLE IF NOT EXISTS tbAnulacoes (
+    convite_no INTEGER NOT NULL,
+    socio_id   INTEGER NOT NULL,
+    base_dados INTEGER NOT NULL,
+    data       DATETIME NOT NULL,
+    no_tap     TEXT,
+    nome       TEXT,
+    empresa    TEXT,
+    email      TEXT,
+    anulado_em DATETIME NOT NULL, -- the database host's clock
+    conta      TEXT NOT NULL,
+    computador TEXT NOT NULL,
+    motivo     TEXT NOT NULL,
+    CONSTRAINT uqAnulacoes_convite_no UNIQUE (convite_no)
+);

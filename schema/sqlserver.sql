@@ -31,6 +31,27 @@ CREATE TABLE dbo.tbVelunas (
     CONSTRAINT UQ_tbVelunas_socio UNIQUE (socio_id, base_dados)
 );
 GO
+-- Deliveries undone by velunas-report --undo: the original row, when, by which
+-- account on which computer, and why. The undone row stays in tbVelunas with
+-- its number (socio_id minus the number, base_dados 0), so the number is never
+-- given again. Added to a database made by an earlier version of this script.
+IF OBJECT_ID(N'dbo.tbAnulacoes', N'U') IS NULL
+CREATE TABLE dbo.tbAnulacoes (
+    convite_no int            NOT NULL,
+    socio_id   int            NOT NULL,
+    base_dados int            NOT NULL,
+    data       datetime       NOT NULL,
+    no_tap     nvarchar(50)   COLLATE Latin1_General_CI_AI NULL,
+    nome       nvarchar(200)  COLLATE Latin1_General_CI_AI NULL,
+    empresa    nvarchar(200)  COLLATE Latin1_General_CI_AI NULL,
+    email      nvarchar(200)  COLLATE Latin1_General_CI_AI NULL,
+    anulado_em datetime       NOT NULL,
+    conta      nvarchar(256)  COLLATE Latin1_General_CI_AI NOT NULL,
+    computador nvarchar(256)  COLLATE Latin1_General_CI_AI NOT NULL,
+    motivo     nvarchar(1000) COLLATE Latin1_General_CI_AI NOT NULL,
+    CONSTRAINT UQ_tbAnulacoes_convite_no UNIQUE (convite_no)
+);
+GO
 -- Example register: a site maps the views onto its own member tables.
 IF OBJECT_ID(N'dbo.tbEmpresas', N'U') IS NULL
 CREATE TABLE dbo.tbEmpresas (

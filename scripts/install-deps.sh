@@ -9,7 +9,7 @@ packages=(
     qt6-base-dev libgl-dev clang libclang-rt-dev
     libsqlite3-dev sqlite3 libsodium-dev
     unixodbc-dev odbc-postgresql tdsodbc postgresql
-    xvfb xauth fonts-dejavu-core fonts-dejavu-extra python3
+    xvfb xauth fonts-dejavu-core fonts-dejavu-extra python3 poppler-utils
     debootstrap dpkg-dev file lintian
 )
 

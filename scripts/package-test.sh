@@ -2,8 +2,10 @@
 # Builds the Debian package and proves it on a fresh minimal Debian 12: the
 # install, the folders and their owners, the desk's window as an operator, a
 # member list loaded from a spreadsheet's CSV, a search by name and a
-# delivery, a report in the error log, and an upgrade that keeps the site's
-# settings and deliveries. Runs as root (debootstrap, chroot, mounts).
+# delivery, the organisers' report and undoing the delivery, a report in the
+# error log, an upgrade that keeps the site's settings and deliveries, and
+# links an operator plants in the shared folders refused at a reinstall and an
+# upgrade. Runs as root (debootstrap, chroot, mounts).
 # Usage: scripts/package-test.sh [package build dir] [test build dir]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -158,6 +160,42 @@ grep -q "^recorded joao d'avila 101 1 1$" "$root/tmp/worker.out" || fail "the de
 [[ $(sqlite3 "$root$data/haldor.db" "SELECT socio_id, base_dados, convite_no FROM tbVelunas") == "101|1|1" ]] ||
     fail "the delivery row"
 
+step "The organisers' report: the CSV and the PDF page"
+as_operator velunas-report --csv /tmp/entregas.csv --pdf /tmp/resumo.pdf 2>"$root/tmp/report.err" ||
+    {
+        cat "$root/tmp/report.err"
+        fail "velunas-report --csv --pdf"
+    }
+sed -n 2p "$root/tmp/entregas.csv" | sed 's/^/  /'
+[[ $(head -c 3 "$root/tmp/entregas.csv" | od -An -tx1 | tr -d ' ') == efbbbf ]] || fail "the CSV's byte-order mark"
+grep -q "^1;[0-9-]* [0-9:]*;HALDOR;7001;João D'Ávila Magalhães;Café Central;joao@exemplo.pt"$'\r'"\$" \
+    "$root/tmp/entregas.csv" || fail "the delivery's line in the CSV"
+[[ $(head -c 5 "$root/tmp/resumo.pdf") == "%PDF-" ]] || fail "the PDF page"
+if command -v pdftotext >/dev/null; then
+    page=$(pdftotext "$root/tmp/resumo.pdf" - | tr '\n' ' ')
+    for text in "Convites entregues" "Total de convites entregues" "Entregas por hora" "Entregas anuladas (0)"; do
+        [[ $page == *"$text"* ]] || fail "\"$text\" is not on the PDF page"
+    done
+fi
+
+step "Undoing the delivery: refused outside the group, done by an operator, delivered again"
+in_root useradd --create-home rui
+status=0
+chroot "$root" runuser -u rui -- velunas-report --undo 1 --reason "sem grupo" 2>"$root/tmp/undo.err" || status=$?
+sed 's/^/  /' "$root/tmp/undo.err"
+[[ $status == 1 ]] && grep -q "only root or the group velunas may undo" "$root/tmp/undo.err" ||
+    fail "an account outside the group undid a delivery (status $status)"
+as_operator velunas-report --undo 1 --reason "Entregue ao sócio errado" >"$root/tmp/undo.out" ||
+    fail "velunas-report --undo as an operator"
+sed 's/^/  /' "$root/tmp/undo.out"
+[[ $(sqlite3 "$root$data/haldor.db" "SELECT socio_id, base_dados, convite_no FROM tbVelunas") == "-1|0|1" ]] ||
+    fail "the undone row keeps its number and matches nobody"
+[[ $(sqlite3 "$root$data/haldor.db" "SELECT convite_no, socio_id, conta, motivo FROM tbAnulacoes") == \
+    "1|101|maria|Entregue ao sócio errado" ]] || fail "the record of the undone delivery"
+echo go | as_operator desk_worker "$strings" "$strings" "$mirva" 1 1 "joao d'avila" >"$root/tmp/worker.out" 2>&1 || true
+sed 's/^/  /' "$root/tmp/worker.out"
+grep -q "^recorded joao d'avila 101 1 2$" "$root/tmp/worker.out" || fail "the second delivery to João D'Ávila, number 2"
+
 step "A report in the log after a provoked error"
 as_operator touch /tmp/vazia.db
 echo go | as_operator desk_worker --log "$strings" "Provider=SQLite;Data Source=/tmp/vazia.db" "$mirva" 1 1 7001 \
@@ -172,9 +210,68 @@ key=$(md5sum <"$root/etc/velunas/dtpassword.key")
 install_package --reinstall
 [[ $(md5sum <"$root/etc/velunas/registry.reg") == "$changed" ]] || fail "the upgrade replaced registry.reg"
 [[ $(md5sum <"$root/etc/velunas/dtpassword.key") == "$key" ]] || fail "the upgrade replaced the key"
-[[ $(sqlite3 "$root$data/haldor.db" "SELECT count(*) FROM tbVelunas; SELECT count(*) FROM tbAssociados NOT INDEXED") == $'1\n3' ]] ||
+[[ $(sqlite3 "$root$data/haldor.db" "SELECT count(*) FROM tbVelunas; SELECT count(*) FROM tbAssociados NOT INDEXED") == $'2\n3' ]] ||
     fail "the upgrade lost deliveries or members"
 expect_stat $data/haldor.db "664 root:velunas"
+
+step "Links an operator plants are refused, at a reinstall and at an upgrade"
+# Everything on the computer but what the package and dpkg (its triggers'
+# icon cache included) may change.
+snapshot() {
+    (cd "$root" && find . -xdev \( -path ./proc -o -path ./sys -o -path ./dev -o -path ./run -o -path ./tmp -o \
+        -path ./var/tmp -o -path ./var/cache -o -path ./var/log -o -path ./var/lib/dpkg -o -path ./var/lib/apt -o \
+        -path ./usr/share/icons/hicolor/icon-theme.cache -o \
+        -path ./var/lib/Velunas -o -path "./var/lib/ZEFA Software" -o -path ./etc/velunas \) -prune -o \
+        -printf '%p %y %m %U:%G %s %T@\n') | sort | grep -v -F -f <(in_root dpkg -L velunas | sed 's|^|.|; s|$| |')
+}
+key_file=/etc/velunas/dtpassword.key
+printf 'only root reads this\n' >"$root/root/segredo"
+chmod 0600 "$root/root/segredo"
+# Each round plants links where the scripts make things, dangling into /etc or
+# at a file of root's; the last one puts a link to root's home in the data
+# folder's place.
+for round in dangling root-file folder; do
+    if [[ $round == folder ]]; then
+        planted=("$data")
+    else
+        planted=("/var/lib/ZEFA Software/RegShadow.db" /var/lib/Velunas/errors.log "$data/haldor.db" "$data/mirva.db"
+            "$key_file")
+    fi
+    for file in "${planted[@]}"; do
+        case $round in
+        dangling) target=/etc/planted-$(basename "$file") ;;
+        root-file) target=/root/segredo ;;
+        folder) target=/root ;;
+        esac
+        # The operator moves the real one aside, as the group's write on the folder allows; the key's
+        # folder is root's alone, so root plants that one.
+        if [[ $file == "$key_file" ]]; then
+            in_root mv "$file" "$file.aside" && in_root ln -s "$target" "$file"
+        else
+            as_operator mv "$file" "$file.aside" && as_operator ln -s "$target" "$file"
+        fi
+    done
+    before=$(snapshot)
+    install_package --reinstall
+    cp "$root/tmp/apt.log" "$root/tmp/planted.log"
+    in_root /var/lib/dpkg/info/velunas.postinst configure 0.9 >>"$root/tmp/planted.log" 2>&1 ||
+        fail "the upgrade's configure step with links planted ($round)"
+    diff <(echo "$before") <(snapshot) || fail "a file outside the package's folders was made or changed ($round)"
+    for file in "${planted[@]}"; do
+        [[ -L $root$file ]] || fail "the planted $file was not left as it was ($round)"
+        [[ $(grep -cF "$file" "$root/tmp/planted.log") -ge 2 ]] ||
+            fail "no word of the planted $file at the reinstall and the upgrade ($round)"
+    done
+    [[ $(cat "$root/root/segredo") == "only root reads this" && $(stat -c '%a %u:%g' "$root/root/segredo") == "600 0:0" ]] ||
+        fail "a planted link was followed ($round)"
+    tr -d '\r' <"$root/tmp/planted.log" | grep -E '^(velunas|encipher_password): ' | sort -u | sed 's/^/  /'
+    for file in "${planted[@]}"; do
+        rm "$root$file"
+        mv "$root$file.aside" "$root$file"
+    done
+done
+expect_stat $data/haldor.db "664 root:velunas"
+expect_stat /etc/velunas/dtpassword.key "640 root:velunas"
 
 step "Removal keeps the data and settings; purging removes them"
 in_root env DEBIAN_FRONTEND=noninteractive apt-get remove -y -q velunas >/dev/null 2>&1 || fail "apt-get remove"

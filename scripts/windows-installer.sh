@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Windows installer BUILD/Velunas-Setup-<version>.exe with NSIS:
-# the desk, the password and import tools, and every DLL they load (Qt and its
+# the desk, the password and import tools, the organisers' report
+# (velunas-report.exe), and every DLL they load (Qt and its
 # platform and style plugins, libsodium, SQLite, the compiler's runtime),
 # found by reading the programs' imports. Usage: windows-installer.sh [BUILD]
 set -euo pipefail
@@ -19,6 +20,9 @@ for dir in "${dll_dirs[@]}"; do [[ -f "$dir/Qt6Core.dll" ]] && qt_bin=$dir; done
 rm -rf "$lists"
 mkdir -p "$stage/platforms" "$stage/styles"
 cp "$build/bin/Velunas.exe" "$build/bin/encipher_password.exe" "$build/bin/import_members.exe" "$stage/"
+# The notices of what the program carries (its face, DejaVu Sans Condensed, among them).
+sed 's/$/\r/' "$root/packaging/copyright" >"$stage/copyright.txt"
+cp "$build/bin/report.exe" "$stage/velunas-report.exe"
 cp "$qt_bin/../plugins/platforms/qwindows.dll" "$qt_bin/../plugins/platforms/qoffscreen.dll" "$stage/platforms/"
 cp "$qt_bin"/../plugins/styles/*.dll "$stage/styles/"
 

@@ -28,6 +28,12 @@ bool ImageNameMatches(const QString &imageName, const QString &name)
     return image.endsWith(name.toLower());
 }
 
+namespace {
+// A copy asked to end first closes its connections (the embedded files are then
+// left whole in their main file); one that has not ended by then is ended by force.
+constexpr int EndGraceMs = 3000;
+} // namespace
+
 bool KillProcessByName(const QString &name)
 {
     const auto snapshot = platform::processSnapshot();
@@ -44,7 +50,7 @@ bool KillProcessByName(const QString &name)
             selfMatches = true;
         else
             result = platform::terminateProcess(
-                entry.id, [&name](const QString &image) { return ImageNameMatches(image, name); });
+                entry.id, [&name](const QString &image) { return ImageNameMatches(image, name); }, EndGraceMs);
     }
     if (selfMatches)
         platform::terminateCurrentProcess();

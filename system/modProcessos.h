@@ -8,7 +8,8 @@ namespace modProcessos {
 QString ProgramImageName();
 
 // Ends every running process whose image name ends with `name` (case ignored,
-// path stripped). True when ending the last match succeeded.
+// path stripped), the calling one last; each other one is asked first and
+// given a few seconds. True when ending the last match succeeded.
 bool KillProcessByName(const QString &name);
 
 // The matching rule alone, for an image name as the process list gives it.

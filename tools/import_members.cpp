@@ -67,6 +67,14 @@ int import(const QString &target, const QString &csv, const memberimport::Option
         return 1;
     }
     out << "Loaded " << outcome.membersLoaded << " members into " << target << " (" << tally(outcome) << ")\n";
+    if (!outcome.sharedIds.isEmpty()) {
+        QStringList first;
+        for (qint64 id : outcome.sharedIds.mid(0, 10))
+            first << QString::number(id);
+        err << "warning: " << outcome.sharedIds.size() << " contacto_id values are also in " << outcome.otherRegister
+            << " (" << first.join(QLatin1String(", ")) << (outcome.sharedIds.size() > 10 ? ", ..." : "")
+            << "): the ids of the two registers must not overlap, or a delivery to one member refuses the other\n";
+    }
     return 0;
 }
 

@@ -54,6 +54,9 @@ Section "Velunas"
     Pop $0
     StrCmp $0 0 +2
     Abort "A chave das palavras-passe não foi criada."
+    ; The entry starts the desk in its own folder (the last folder written to
+    ; is the shortcut's working folder).
+    SetOutPath "$INSTDIR"
     CreateShortCut "$SMPROGRAMS\Velunas.lnk" "$INSTDIR\Velunas.exe"
     WriteUninstaller "$INSTDIR\Uninstall.exe"
     WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Velunas"

@@ -1,7 +1,10 @@
 #include "platform/ui/MessageBox.h"
 
+#include "platform/ui/DeskFont.h"
+
 #include <QApplication>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 namespace platform {
 
@@ -29,6 +32,14 @@ QMessageBox::Icon iconOf(int style)
     }
 }
 
+// The desk's texts break their lines with the pairs 10, 13 or 13, 10 (or a
+// lone 13); each is drawn as one break, where Qt would draw the 13 as a blank.
+QString drawnLines(QString text)
+{
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\n\r|\r"));
+    return text.replace(lineBreak, QStringLiteral("\n"));
+}
+
 } // namespace
 
 QString applicationTitle()
@@ -41,7 +52,8 @@ int MsgBox(const QString &text, int style, const QString &title)
     const MessageBoxCall call{text, style, title.isEmpty() ? applicationTitle() : title};
     if (handler())
         return handler()(call);
-    QMessageBox box(iconOf(style), call.title, call.text, QMessageBox::Ok, QApplication::activeWindow());
+    QMessageBox box(iconOf(style), call.title, drawnLines(call.text), QMessageBox::Ok, QApplication::activeWindow());
+    box.setFont(DeskFont());
     box.exec();
     return 1;
 }

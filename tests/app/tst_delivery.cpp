@@ -4,6 +4,7 @@
 #include "platform/runtime/RuntimeError.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QTest>
 
 using testsupport::DeskFixture;
@@ -70,6 +71,13 @@ private slots:
         QCOMPARE(rows.at(0).at(4).toString(), QStringLiteral("Sá & Filhos, Lda."));
         QCOMPARE(rows.at(0).at(5).toString(), QStringLiteral("ana@exemplo.pt"));
         QVERIFY(desk.boxes.calls().isEmpty());
+        if (m_backend == testsupport::Backend::Embedded) {
+            // Copied alone while the desk is open, as a site's backup might be.
+            const QString copy = desk.dir.filePath(QStringLiteral("copy.db"));
+            QVERIFY(QFile::copy(desk.files.haldor, copy));
+            QCOMPARE(desk.rows(copy, QStringLiteral("SELECT COUNT(*) FROM tbVelunas")).at(0).at(0).toInt(),
+                     existing.size() + 1);
+        }
     }
 
     void correctedEmailAndBlanksAreStored()
@@ -141,6 +149,52 @@ private slots:
         desk.deliver();
         QCOMPARE(desk.box("FXConvite_No")->text(), QStringLiteral("6"));
         QVERIFY(desk.boxes.calls().isEmpty());
+    }
+
+    // One person reached once one way and once another gets one invitation;
+    // a member of the other register who only shares the id gets one too.
+    void samePersonReachedTwoWays_data()
+    {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("HALDOR by name, then by member number") << "inês"
+                                                               << "S-7" << true;
+        QTest::newRow("HALDOR by company number, then by member number") << "1007"
+                                                                         << "S-7" << true;
+        QTest::newRow("MIRVA by company number, then by name") << "5005"
+                                                               << "tavares" << true;
+        QTest::newRow("MIRVA member sharing the id still receives") << "inês"
+                                                                    << "7007" << false;
+    }
+
+    void samePersonReachedTwoWays()
+    {
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        QFETCH(bool, refused);
+        DeskFixture desk(m_backend);
+        desk.addHaldor({member(7, QStringLiteral("1007"), QStringLiteral("S-7"), QStringLiteral("Inês Marques"))});
+        desk.addMirva({member(50, QStringLiteral("5005"), QStringLiteral("M-5"), QStringLiteral("Rui Tavares")),
+                       member(7, QStringLiteral("7007"), QStringLiteral("M-7"), QStringLiteral("Paula Sousa"))});
+        desk.search(first);
+        desk.deliver();
+        QCOMPARE(desk.box("FXConvite_No")->text(), QStringLiteral("1"));
+        const qint32 firstCode = desk.window->BaseDados;
+        desk.search(second);
+        QVERIFY(desk.window->BaseDados != firstCode);
+        desk.deliver();
+        if (refused) {
+            QCOMPARE(desk.boxes.calls().size(), 1);
+            const QString text = desk.boxes.calls().at(0).text;
+            QVERIFY2(text.startsWith(QStringLiteral("Já foi entregue o convite nº 1 a este associado no dia ")) &&
+                         text.endsWith(QStringLiteral(" na MIRVA.")),
+                     qPrintable(text));
+        } else {
+            QVERIFY(desk.boxes.calls().isEmpty());
+            QCOMPARE(desk.box("FXConvite_No")->text(), QStringLiteral("2"));
+        }
+        QCOMPARE(desk.rows(QStringLiteral("SELECT COUNT(*) FROM tbVelunas")).at(0).at(0).toInt(), refused ? 1 : 2);
     }
 
     void closedConnectionRecordsNothing()

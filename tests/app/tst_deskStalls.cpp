@@ -1,15 +1,25 @@
 // The desk against databases that stop answering: a server that stalls after
-// the login, a file whose write lock another program holds. Every search and
-// delivery ends on the error path within its bound, and nothing is recorded.
+// the login, a PostgreSQL server whose processes behind the desk's
+// connections stop, a file whose write lock another program holds. Every
+// search and delivery ends within its bound on its usual path, nothing is
+// recorded, and no thread or socket is left behind.
 #include "tests/platform/db/odbc/TdsResponder.h"
 #include "tests/support/DeskFixture.h"
 
 #include "platform/ui/MousePointer.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QTest>
 
+
 #include <sqlite3.h>
+
+#ifndef Q_OS_WIN
+#include <csignal>
+#include <unistd.h>
+#endif
 
 using testsupport::DeskFixture;
 
@@ -32,6 +42,65 @@ bool endsInTime(const std::function<void()> &click)
     click();
     return clock.elapsed() < 20000;
 }
+
+// What a stall must not leave behind: the process's threads and sockets.
+QPair<int, int> threadsAndSockets()
+{
+#ifdef Q_OS_WIN
+    return {}; // the stall tests run on the build machine only
+#else
+    const int threads =
+        int(QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
+    int sockets = 0;
+    for (const QString &fd : QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::System | QDir::NoDotAndDotDot)) {
+        char target[64] = {};
+        const QByteArray link = QFile::encodeName(QStringLiteral("/proc/self/fd/") + fd);
+        if (::readlink(link.constData(), target, sizeof target - 1) > 0 && qstrncmp(target, "socket:", 7) == 0)
+            ++sockets;
+    }
+    return {threads, sockets};
+#endif
+}
+
+#ifndef Q_OS_WIN
+// The processes serving a test database's connections, but those given.
+QList<qint64> backends(const testsupport::PostgresTestDatabase &database, const QList<qint64> &except = {})
+{
+    QList<qint64> found;
+    for (const auto &row : testsupport::rowsOn(
+             testsupport::PostgresTestDatabase::databaseString(QStringLiteral("postgres")),
+             QStringLiteral("SELECT pid FROM pg_stat_activity WHERE datname = '%1'").arg(database.name())))
+        if (!except.contains(row.at(0).toLongLong()))
+            found << row.at(0).toLongLong();
+    return found;
+}
+
+// Server processes stopped, as a stalled server or a broken network leaves
+// them. A shell lets them go again when this goes, or when the test ends
+// however it ends: a server with stopped processes could not even be stopped.
+class StoppedBackends
+{
+public:
+    explicit StoppedBackends(const QList<qint64> &pids)
+    {
+        QString release = QStringLiteral("read _; kill -CONT");
+        for (qint64 pid : pids)
+            release += QLatin1Char(' ') + QString::number(pid);
+        m_release.start(QStringLiteral("sh"), {QStringLiteral("-c"), release});
+        if (m_release.waitForStarted())
+            for (qint64 pid : pids)
+                ::kill(pid_t(pid), SIGSTOP);
+    }
+    ~StoppedBackends()
+    {
+        m_release.closeWriteChannel();
+        m_release.waitForFinished(10000);
+    }
+
+private:
+    QProcess m_release;
+};
+#endif
 
 int deliveries(DeskFixture &desk, const QString &file)
 {
@@ -86,6 +155,7 @@ private slots:
         const QString server = TdsResponder::deskString(responder.port()) + QStringLiteral(";Command Timeout=1");
         desk.pointAt(server, server, server);
 
+        const auto before = threadsAndSockets();
         QVERIFY(endsInTime([&] { desk.search(QStringLiteral("1234")); }));
         QVERIFY(desk.button("Command4")->isEnabled());
         QCOMPARE(platform::MousePointer(desk.window.get()), platform::Pointer::Default);
@@ -93,17 +163,74 @@ private slots:
         if (!searchFinds) {
             QCOMPARE(desk.reports.reports().size(), 1);
             QCOMPARE(desk.reports.reports().at(0).at(3), QStringLiteral("Command4_Click"));
+            QTRY_COMPARE(threadsAndSockets(), before);
         } else {
             QVERIFY(desk.reports.reports().isEmpty());
+            const auto searched = threadsAndSockets();
             deliverIntoTheError(desk);
             if (QTest::currentTestFailed())
                 return;
             // The next search lets the stalled connections go, in time as well.
             QVERIFY(endsInTime([&] { desk.search(QStringLiteral("1234")); }));
             QVERIFY(desk.button("Command2")->isEnabled());
+            QTRY_COMPARE(threadsAndSockets(), searched);
         }
         QVERIFY(!responder.records(QStringLiteral("stall")).isEmpty());
         QCOMPARE(deliveries(desk, database), 0);
+    }
+
+    void stoppedPostgresServer_data()
+    {
+        QTest::addColumn<bool>("keptOnly");
+        QTest::newRow("processes of the kept connections stopped") << true;
+        QTest::newRow("every process stopped, then a delivery") << false;
+    }
+
+    // A kept connection whose server stopped is found out by a check of a few
+    // seconds and replaced by a fresh login: the search finds the member
+    // within the login bound. A statement on a stopped server ends at its
+    // bound on the error path.
+    void stoppedPostgresServer()
+    {
+#ifdef Q_OS_WIN
+        QSKIP("PostgreSQL is tested on the build machine only.");
+#else
+        QFETCH(bool, keptOnly);
+        if (!testsupport::PostgresTestDatabase::available())
+            QSKIP("No PostgreSQL test server: make test starts one.");
+        DeskFixture desk(testsupport::Backend::Postgres);
+        desk.addHaldor({testsupport::member(17, QStringLiteral("1234"), QStringLiteral("501"), QStringLiteral("Ana"))});
+        const QString bound = QStringLiteral("Command Timeout=1;");
+        desk.pointAt(desk.strings.sqlServer + bound, desk.strings.haldor + bound, desk.strings.mirva + bound);
+        const QList<qint64> others = backends(*desk.postgres); // the fixture's own
+        desk.search(QStringLiteral("1234"));
+        const QList<qint64> first = backends(*desk.postgres, others);
+        desk.search(QStringLiteral("1234")); // the first search's connections now wait for the next one
+        QVERIFY(desk.button("Command2")->isEnabled());
+        const auto settled = threadsAndSockets();
+        const QList<qint64> stopped = keptOnly ? first : backends(*desk.postgres, others);
+        {
+            const StoppedBackends stop(stopped);
+            QElapsedTimer clock;
+            clock.start();
+            if (keptOnly) {
+                desk.search(QStringLiteral("1234"));
+                QVERIFY2(clock.elapsed() < 15000, qPrintable(QString::number(clock.elapsed())));
+                QVERIFY(desk.reports.reports().isEmpty());
+                QCOMPARE(desk.box("FXNome")->text(), QStringLiteral("Ana"));
+            } else {
+                deliverIntoTheError(desk);
+                if (QTest::currentTestFailed())
+                    return;
+                desk.search(QStringLiteral("1234"));
+                QVERIFY(desk.button("Command2")->isEnabled());
+            }
+            QTRY_COMPARE(threadsAndSockets(), settled);
+        }
+        // Their sockets were closed: once going again, the stopped processes end.
+        QTRY_VERIFY_WITH_TIMEOUT(backends(*desk.postgres, stopped).size() == backends(*desk.postgres).size(), 10000);
+        QCOMPARE(desk.rows(QStringLiteral("SELECT COUNT(*) FROM tbVelunas")).at(0).at(0).toInt(), 0);
+#endif
     }
 
     // Readers go on in WAL mode: the search finds the member, the insertion waits.

@@ -6,6 +6,7 @@
 #include "tests/support/TestSupport.h"
 
 #include <QApplication>
+#include <QFontInfo>
 #include <QIcon>
 #include <QPushButton>
 #include <QTest>
@@ -52,6 +53,7 @@ private slots:
             QVERIFY(!button->isDefault() && !button->autoDefault());
         }
         QVERIFY(!picker.Cancelar);
+        QCOMPARE(QFontInfo(view->font()).family(), QStringLiteral("DejaVu Sans Condensed"));
     }
 
     void rowsCarryKeyTextAndSubItems()
@@ -122,6 +124,8 @@ private slots:
         QTest::newRow("Down then OK") << "down-ok" << false << "#12";
         QTest::newRow("Escape does nothing, then OK") << "escape-ok" << false << "#11";
         QTest::newRow("Enter does nothing, then Cancelar") << "enter-cancel" << true << "#11";
+        QTest::newRow("Enter on a focused OK") << "enter-on-ok" << false << "#11";
+        QTest::newRow("Enter on a focused Cancelar") << "enter-on-cancel" << true << "#11";
     }
 
     void leaving()
@@ -154,6 +158,10 @@ private slots:
                 QTest::keyClick(view, Qt::Key_Escape);
                 QVERIFY(dialog->isVisible());
                 QTest::mouseClick(ok, Qt::LeftButton);
+            } else if (action.startsWith(QLatin1String("enter-on-"))) {
+                QPushButton *button = action.endsWith(QLatin1String("ok")) ? ok : cancel;
+                button->setFocus();
+                QTest::keyClick(button, Qt::Key_Return);
             } else if (action == QLatin1String("enter-cancel")) {
                 QTest::keyClick(view, Qt::Key_Return);
                 QVERIFY(dialog->isVisible());

@@ -73,7 +73,9 @@ private slots:
         QFETCH(int, socio);
         QFETCH(int, code);
         DeskFixture desk(m_backend);
-        desk.addHaldor({member(1, QStringLiteral("1001"), QStringLiteral("S-1"), QStringLiteral("Ana Sá")),
+        desk.addHaldor({member(1, QStringLiteral("1001"), QStringLiteral("S-1"), QStringLiteral("Ana Sá"), 1,
+                               QStringLiteral("ana@exemplo.pt"),
+                               QStringLiteral("Serra & Irmãos, Comércio de Têxteis e Confecções do Norte, Lda.")),
                         member(2, QStringLiteral("2002"), QStringLiteral("S-2"), QStringLiteral("Bruno Antunes")),
                         member(3, QStringLiteral("3003"), QStringLiteral("S-3"), QStringLiteral("Carla Reis")),
                         member(4, QStringLiteral("4004"), QStringLiteral("S-4"), QStringLiteral("João Gonçalves")),
@@ -88,6 +90,11 @@ private slots:
         QCOMPARE(desk.box("FXMIRVA_HALDOR")->text(), where);
         QCOMPARE(desk.window->SocioID, socio);
         QCOMPARE(desk.window->BaseDados, code);
+        // Each box from its first character: a long company name shows its start.
+        for (const char *name : {"FXNo_Empresa", "FXNome", "FXEmpresa", "FXEmail"}) {
+            QCOMPARE(desk.box(name)->cursorPosition(), 0);
+            QVERIFY(!desk.box(name)->hasSelectedText());
+        }
         QVERIFY(desk.button("Command2")->isEnabled());
         QVERIFY(desk.button("Command4")->isEnabled());
         QVERIFY(desk.box("FXEmail")->isEnabled() && !desk.box("FXEmail")->isReadOnly());

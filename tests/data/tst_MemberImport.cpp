@@ -1,7 +1,6 @@
 #include "data/DemoDatabase.h"
 #include "tests/support/TestSupport.h"
 
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -77,7 +76,7 @@ const QStringList RejectedLines = {
     u"18:activo 2147483648 is outside"_qs,
 };
 
-struct ToolRun
+struct ImportRun
 {
     int exitCode = -1;
     QString output; // standard output and error
@@ -86,7 +85,7 @@ struct ToolRun
 
 // "CSV" in arguments stands for the export's file, "-" feeds it to standard
 // input; the register comes before the last argument.
-ToolRun runImport(QStringList arguments, const QString &registerFile, const QByteArray &csv, const QString &folder)
+ImportRun runImport(QStringList arguments, const QString &registerFile, const QByteArray &csv, const QString &folder)
 {
     const QString csvFile = folder + u"/export.csv"_qs;
     QFile file(csvFile);
@@ -95,16 +94,9 @@ ToolRun runImport(QStringList arguments, const QString &registerFile, const QByt
     file.close();
     arguments.replaceInStrings(QRegularExpression(u"^CSV$"_qs), csvFile);
     arguments.insert(arguments.size() - 1, registerFile);
-    QProcess tool;
-    tool.start(testsupport::binaryDir() + u"/import_members"_qs, arguments);
-    if (arguments.last() == u"-"_qs)
-        tool.write(csv);
-    tool.closeWriteChannel();
-    ToolRun run;
-    if (!tool.waitForFinished(120000) || tool.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.exitCode = tool.exitCode();
-    run.output = QString::fromUtf8(tool.readAllStandardOutput() + tool.readAllStandardError());
+    const testsupport::ToolRun tool = testsupport::runTool(testsupport::binaryDir() + u"/import_members"_qs, arguments,
+                                                           arguments.last() == u"-"_qs ? csv : QByteArray());
+    ImportRun run{tool.exitCode, QString::fromUtf8(tool.output + tool.errors), {}};
     static const QRegularExpression rejection(u"^line (\\d+) rejected: (.*)$"_qs, QRegularExpression::MultilineOption);
     for (auto match = rejection.globalMatch(run.output); match.hasNext();) {
         const QRegularExpressionMatch line = match.next();
@@ -123,6 +115,7 @@ void tst_MemberImport::loadsTheRegister_data()
     QTest::addColumn<QStringList>("rejected"); // "line:part of the reason"
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("report"); // part of what the tool prints
+    QTest::addColumn<QString>("shared"); // the loaded ids MIRVA's register holds too (4 and 5), warned of
 
     QTest::newRow("CSV UTF-8 of a Portuguese spreadsheet: mark, ';', CRLF, a cell on two lines")
         << QByteArray("\xEF\xBB\xBF"
@@ -133,51 +126,54 @@ void tst_MemberImport::loadsTheRegister_data()
         << QStringList{u"1|100|5001|José Sá|Têxteis|j@x.pt|1"_qs,
                        u"2|200|6002|Ana; Conceição|Casa \"Nova\"\nLda.|NULL|0"_qs}
         << QStringList() << 0
-        << u"Loaded 2 members into %1 (4 lines read, 2 loaded, 0 rejected; UTF-8 with byte-order mark, separator ';')"_qs;
+        << u"Loaded 2 members into %1 (4 lines read, 2 loaded, 0 rejected; UTF-8 with byte-order mark, separator ';')"_qs
+        << QString();
     QTest::newRow("CSV UTF-8 with ',', no mark, from standard input")
         << QByteArray("Contacto,Nome,E-mail\n3,João D'Ávila,\n") << QStringList{u"-"_qs}
         << QStringList{u"3|||João D'Ávila||NULL|NULL"_qs} << QStringList() << 0
-        << u"(2 lines read, 1 loaded, 0 rejected; UTF-8, separator ',')"_qs;
+        << u"(2 lines read, 1 loaded, 0 rejected; UTF-8, separator ',')"_qs << QString();
     QTest::newRow("CSV (separado por ponto e vírgula): Windows-1252, ';', CRLF")
         << QByteArray("Contacto;N\xBA Empresa;N.\xBA S\xF3"
                       "cio;Nome;Firma;E-mail;Ativo;Notas\r\n"
                       "4;400;6004;Jo\xE3o Concei\xE7\xE3o;Caf\xE9 \x80;;n\xE3o;x\r\n")
         << QStringList{u"CSV"_qs} << QStringList{u"4|400|6004|João Conceição|Café €|NULL|0"_qs} << QStringList() << 0
-        << u"(2 lines read, 1 loaded, 0 rejected; Windows-1252, separator ';')"_qs;
+        << u"(2 lines read, 1 loaded, 0 rejected; Windows-1252, separator ';')"_qs << u"4"_qs;
     QTest::newRow("every rejected line listed, nothing loaded")
         << rejectedLines() << QStringList{u"CSV"_qs} << QStringList{OldRow} << RejectedLines << 1
-        << u"15 lines were rejected, so nothing was loaded"_qs;
+        << u"15 lines were rejected, so nothing was loaded"_qs << QString();
     QTest::newRow("--skip-rejected loads the good lines")
         << rejectedLines() << QStringList{u"--skip-rejected"_qs, u"CSV"_qs}
         << QStringList{u"5|||Rui||NULL|NULL"_qs, u"15|||Fim||NULL|1"_qs} << RejectedLines << 0
-        << u"(19 lines read, 2 loaded, 15 rejected; UTF-8, separator ';')"_qs;
+        << u"(19 lines read, 2 loaded, 15 rejected; UTF-8, separator ';')"_qs << u"5"_qs;
     QTest::newRow("a quote left open loads nothing, even skipping")
         << QByteArray("id;nome\n1;Ana\n2;\"Maria Costa\n3;Rui\n4;Eva\n")
         << QStringList{u"--skip-rejected"_qs, u"CSV"_qs} << QStringList{OldRow} << QStringList() << 1
-        << u"line 3: a quoted field opens here and is never closed"_qs;
+        << u"line 3: a quoted field opens here and is never closed"_qs << QString();
     QTest::newRow("a Windows-1252 byte in UTF-8 refused at its line")
         << QByteArray("id;nome\n1;João\n2;Ana\n3;Jo\xE3o\n") << QStringList{u"--skip-rejected"_qs, u"CSV"_qs}
         << QStringList{OldRow} << QStringList() << 1
-        << u"line 4 holds a byte that is not UTF-8, but line 2 is written in UTF-8"_qs;
+        << u"line 4 holds a byte that is not UTF-8, but line 2 is written in UTF-8"_qs << QString();
     QTest::newRow("UTF-8 after Windows-1252 refused at its line")
         << QByteArray("id;nome\n1;Jo\xE3o\n2;João\n") << QStringList{u"CSV"_qs} << QStringList{OldRow} << QStringList()
-        << 1 << u"line 3 is written in UTF-8, but line 2 holds a byte that is not UTF-8"_qs;
+        << 1 << u"line 3 is written in UTF-8, but line 2 holds a byte that is not UTF-8"_qs << QString();
     QTest::newRow("a Windows-1252 byte after the mark refused")
         << QByteArray("\xEF\xBB\xBFid;nome\n1;Jo\xE3o\n") << QStringList{u"CSV"_qs} << QStringList{OldRow}
-        << QStringList() << 1 << u"line 2 holds a byte that is not UTF-8, but the file begins with"_qs;
+        << QStringList() << 1 << u"line 2 holds a byte that is not UTF-8, but the file begins with"_qs << QString();
     QTest::newRow("no contacto_id column")
         << QByteArray("nome;email\nAna;a@x\n") << QStringList{u"CSV"_qs} << QStringList{OldRow} << QStringList() << 1
-        << u"the header names no contacto_id"_qs;
+        << u"the header names no contacto_id"_qs << QString();
     QTest::newRow("two columns for one") << QByteArray("id;contacto;nome\n1;1;Ana\n") << QStringList{u"CSV"_qs}
-                                         << QStringList{OldRow} << QStringList() << 1 << u"are both contacto_id"_qs;
+                                         << QStringList{OldRow} << QStringList() << 1 << u"are both contacto_id"_qs
+                                         << QString();
     QTest::newRow("every row rejected, even skipping")
         << QByteArray("contacto_id;nome\nabc;Ana\n") << QStringList{u"--skip-rejected"_qs, u"CSV"_qs}
-        << QStringList{OldRow} << QStringList{u"2:not a whole number"_qs} << 1 << u"every row was rejected"_qs;
+        << QStringList{OldRow} << QStringList{u"2:not a whole number"_qs} << 1 << u"every row was rejected"_qs
+        << QString();
     QTest::newRow("header alone") << QByteArray("contacto_id;nome\n") << QStringList{u"CSV"_qs} << QStringList{OldRow}
-                                  << QStringList() << 1 << u"the file holds no members"_qs;
+                                  << QStringList() << 1 << u"the file holds no members"_qs << QString();
 #ifdef Q_OS_UNIX
     QTest::newRow("a device refused") << QByteArray() << QStringList{u"/dev/zero"_qs} << QStringList{OldRow}
-                                      << QStringList() << 1 << u"/dev/zero is a device"_qs;
+                                      << QStringList() << 1 << u"/dev/zero is a device"_qs << QString();
 #endif
 }
 
@@ -189,18 +185,24 @@ void tst_MemberImport::loadsTheRegister()
     QFETCH(QStringList, rejected);
     QFETCH(int, exitCode);
     QFETCH(QString, report);
+    QFETCH(QString, shared);
     QTemporaryDir dir;
     demo::createSchemaOnly(dir.path());
     const QString file = demo::demoFiles(dir.path()).haldor;
     demo::insertMembers(file, {{999, {}, {}, u"Antigo"_qs, {}, {}, {}}});
+    const QString mirva = demo::demoFiles(dir.path()).mirva;
+    demo::insertMembers(mirva, {{4, {}, {}, u"Outra"_qs, {}, {}, {}}, {5, {}, {}, u"Outro"_qs, {}, {}, {}}});
     testsupport::executeOn(demo::fileConnectionString(file), u"INSERT INTO tbVelunas (socio_id, base_dados, "
                                                              "data, convite_no) VALUES (999, 1, "
                                                              "'2027-01-01 10:00:00', 1)"_qs);
 
-    const ToolRun run = runImport(arguments, file, csv, dir.path());
+    const ImportRun run = runImport(arguments, file, csv, dir.path());
 
     QCOMPARE(run.exitCode, exitCode);
     QVERIFY2(run.output.contains(report.contains(u"%1"_qs) ? report.arg(file) : report), qPrintable(run.output));
+    QVERIFY2(shared.isEmpty() ? !run.output.contains(u"warning:"_qs)
+                              : run.output.contains(u"values are also in %1 (%2)"_qs.arg(mirva, shared)),
+             qPrintable(run.output));
     QCOMPARE(tableRows(file, u"SELECT contacto_id, no_empresa, no_socio, nome_union, empresa, email, activo "
                              "FROM tbAssociados ORDER BY contacto_id"_qs),
              rows);

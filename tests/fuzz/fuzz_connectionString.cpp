@@ -135,8 +135,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const OdbcTarget target = mapPostgresConnection(properties, QString(), QString());
         checkDriverString(target.connectionString, BraceStyle::Doubled,
                           {QStringLiteral("Driver"), QStringLiteral("CommLog"), QStringLiteral("Debug"),
-                           QStringLiteral("Server"), QStringLiteral("Port"), QStringLiteral("Database"),
-                           QStringLiteral("UID"), QStringLiteral("PWD"), QStringLiteral("ConnSettings")},
+                           QStringLiteral("KeepaliveTime"), QStringLiteral("KeepaliveInterval"),
+                           QStringLiteral("pqopt"), QStringLiteral("Server"), QStringLiteral("Port"),
+                           QStringLiteral("Database"), QStringLiteral("UID"), QStringLiteral("PWD"),
+                           QStringLiteral("ConnSettings")},
                           {{QStringLiteral("Database"), properties.value(QStringLiteral("Database"))},
                            {QStringLiteral("UID"), user},
                            {QStringLiteral("PWD"), password}});

@@ -9,8 +9,8 @@ can read back what reached the wire.
 
     tds_responder.py --database FILE --log FILE [--attach FILE] [--password PW] [--silent] [--stall-on REGEX]
 
-Text compares as a CI_AI collation does: "=" (the CI_AI collation the desk's
-files declare) and LIKE ignore case and accents, and LIKE reads "[...]" sets.
+Text compares as a CI_AI collation does: "=" on the member numbers (no_empresa,
+no_socio) and LIKE ignore case and accents, and LIKE reads "[...]" sets.
 --attach makes another file's tables reachable by unqualified names the main
 file lacks, as a synonym would.
 
@@ -157,6 +157,7 @@ def to_sqlite(sql):
         text = re.sub(r"GETDATE\(\s*\)", "datetime('now','localtime')", text, flags=re.I)
         text = re.sub(r"\bCHAR\s*\(", "char(", text, flags=re.I)
         text = text.replace("+", "||")
+        text = re.sub(r"\b(no_empresa|no_socio)\s*=", r"\1 COLLATE CI_AI =", text, flags=re.I)
         parts[i] = text
     return "".join(parts)
 
@@ -244,11 +245,28 @@ def result_set(names, rows):
     return out + done(0x0010, 0xC1, len(rows))
 
 
-def run_batch(database, sql):
+TRANSACTION_CONTROL = re.compile(r"\s*(BEGIN|COMMIT|ROLLBACK)(\s+TRAN(SACTION)?)?\s*;?\s*$", re.I)
+
+
+def run_batch(database, sql, session):
+    """One batch; an explicit transaction spans batches until COMMIT or ROLLBACK, as on the server."""
+    control = TRANSACTION_CONTROL.match(sql)
+    if control and (control.group(1).upper() == "BEGIN" or session["explicit"]):
+        word = control.group(1).upper()
+        if word == "BEGIN":
+            database.commit()
+            database.execute("BEGIN")
+        elif word == "COMMIT":
+            database.commit()
+        else:
+            database.rollback()
+        session["explicit"] = word == "BEGIN"
+        return done(0x0010, 0xC3, 0)
     try:
         cursor = database.execute(to_sqlite(sql))
         if cursor.description is None:
-            database.commit()
+            if not session["explicit"]:
+                database.commit()
             return done(0x0010, 0xC3, max(cursor.rowcount, 0))
         names = [column[0] for column in cursor.description]
         return result_set(names, cursor.fetchall())
@@ -278,6 +296,7 @@ def serve(sock, options):
                 pass  # accepts and never answers
             return
         database = open_database(options)
+        session = {"explicit": False}
         try:
             while True:
                 kind, payload = read_message(sock)
@@ -301,7 +320,7 @@ def serve(sock, options):
                         while sock.recv(4096):
                             pass
                         return
-                    send_message(sock, run_batch(database, sql))
+                    send_message(sock, run_batch(database, sql, session))
                 elif kind == PACKET_ATTENTION:
                     send_message(sock, done(0x0020))
                 else:

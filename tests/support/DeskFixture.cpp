@@ -170,19 +170,20 @@ QList<QList<QVariant>> DeskFixture::rows(const QString &file, const QString &sta
     return rowsOn(demo::fileConnectionString(file), statement);
 }
 
-void DeskFixture::refuseDeliveries(const QString &message)
+void DeskFixture::refuseDeliveries(const QString &message, const QString &event)
 {
     const QString quoted = platform::sql::quoted(message);
     if (postgres) {
         execute(QStringLiteral("CREATE FUNCTION public.refuse() RETURNS trigger LANGUAGE plpgsql AS "
                                "$$BEGIN RAISE EXCEPTION %1; END$$")
                     .arg(quoted));
-        execute(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON public.tbVelunas FOR EACH ROW "
-                               "EXECUTE FUNCTION public.refuse()"));
+        execute(QStringLiteral("CREATE TRIGGER refuse BEFORE %1 ON public.tbVelunas FOR EACH ROW "
+                               "EXECUTE FUNCTION public.refuse()")
+                    .arg(event));
     } else {
-        execute(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON tbVelunas "
-                               "BEGIN SELECT RAISE(ABORT, %1); END")
-                    .arg(quoted));
+        execute(QStringLiteral("CREATE TRIGGER refuse BEFORE %1 ON tbVelunas "
+                               "BEGIN SELECT RAISE(ABORT, %2); END")
+                    .arg(event, quoted));
     }
 }
 
@@ -215,6 +216,15 @@ QLineEdit *DeskFixture::box(const char *name) const
 QPushButton *DeskFixture::button(const char *name) const
 {
     return window->findChild<QPushButton *>(QLatin1String(name));
+}
+
+report::UndoResult undoOn(const QString &deliveries, qint32 number, const QString &reason)
+{
+    platform::Connection connection;
+    connection.setConnectionString(deliveries);
+    connection.Open();
+    return report::undoDelivery(connection, report::engineOf(deliveries),
+                                {number, reason, QStringLiteral("organiser"), QStringLiteral("desk-pc")});
 }
 
 demo::Member member(qint64 id, const QString &company, const QString &number, const QString &name,

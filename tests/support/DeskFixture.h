@@ -2,6 +2,7 @@
 
 #include "app/frmMain.h"
 #include "data/DemoDatabase.h"
+#include "report/DeliveryUndo.h"
 #include "tests/platform/db/odbc/TdsResponder.h"
 #include "tests/support/PostgresTestDatabase.h"
 #include "tests/support/TestSupport.h"
@@ -53,8 +54,9 @@ public:
     // The same straight on an embedded file.
     void execute(const QString &file, const QString &statement);
     QList<QList<QVariant>> rows(const QString &file, const QString &statement);
-    // Makes the server refuse every new delivery with this message.
-    void refuseDeliveries(const QString &message);
+    // Makes the server refuse every new delivery (or, with "UPDATE", every
+    // change of one) with this message.
+    void refuseDeliveries(const QString &message, const QString &event = QStringLiteral("INSERT"));
     // A connection string of this backend that reaches no database.
     QString unreachable() const;
 
@@ -74,6 +76,9 @@ public:
     ReportCapture reports;
     std::unique_ptr<frmMain> window;
 };
+
+// Undoes a delivery as velunas-report --undo does, on a connection of its own.
+report::UndoResult undoOn(const QString &deliveries, qint32 number, const QString &reason);
 
 demo::Member member(qint64 id, const QString &company, const QString &number, const QString &name,
                     const QVariant &activo = 1, const QVariant &email = QStringLiteral("socio@exemplo.pt"),

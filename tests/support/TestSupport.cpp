@@ -8,12 +8,18 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QProcess>
 #include <QTimer>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
 
 #include <wincrypt.h>
+#endif
+#ifdef Q_OS_LINUX
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 #endif
 
 namespace testsupport {
@@ -89,6 +95,24 @@ QString binaryDir()
     return fromEnvironment.isEmpty() ? QCoreApplication::applicationDirPath() : fromEnvironment;
 }
 
+ToolRun runTool(const QString &program, const QStringList &arguments, const QByteArray &input)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.write(input);
+    process.closeWriteChannel();
+    ToolRun run;
+    if (!process.waitForFinished(60000)) {
+        process.kill();
+        process.waitForFinished();
+        return run;
+    }
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.output = process.readAllStandardOutput();
+    run.errors = process.readAllStandardError();
+    return run;
+}
+
 void useDeskKey(const QString &folder, const QByteArray &bytes)
 {
     const QString path = folder + (bytes.isEmpty() ? QStringLiteral("/sem-chave") : QStringLiteral("/dtpassword.key"));
@@ -105,7 +129,9 @@ void useDeskKey(const QString &folder, const QByteArray &bytes)
         const QByteArray &stored = bytes;
 #endif
         QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(stored) != stored.size())
+        // As the desk accepts a key: its owner's alone to write, nobody else's to read.
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(stored) != stored.size() ||
+            !file.setPermissions(QFile::ReadOwner | QFile::WriteOwner))
             qFatal("cannot write the test key %s", qPrintable(path));
     }
     qputenv("VELUNAS_KEY_FILE", QFile::encodeName(path));
@@ -129,5 +155,38 @@ QList<QList<QVariant>> rowsOn(const QString &connectionString, const QString &st
     connection.Close();
     return table.rows.toList();
 }
+
+#ifdef Q_OS_LINUX
+namespace {
+// Hands the calling thread's effective capabilities (the word that holds
+// those past file modes) to `change`, and sets what it leaves there.
+void changeEffective(const std::function<void(quint32 &)> &change)
+{
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[2] = {};
+    if (::syscall(SYS_capget, &header, data) != 0)
+        qFatal("capget failed");
+    change(data[0].effective);
+    if (::syscall(SYS_capset, &header, data) != 0)
+        qFatal("capset failed");
+}
+} // namespace
+
+FileModesObeyed::FileModesObeyed()
+{
+    changeEffective([this](quint32 &effective) {
+        m_saved = effective;
+        effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+    });
+}
+
+FileModesObeyed::~FileModesObeyed()
+{
+    changeEffective([this](quint32 &effective) { effective = m_saved; });
+}
+#else
+FileModesObeyed::FileModesObeyed() = default;
+FileModesObeyed::~FileModesObeyed() = default;
+#endif
 
 } // namespace testsupport

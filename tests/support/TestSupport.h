@@ -50,8 +50,33 @@ QList<QList<QVariant>> rowsOn(const QString &connectionString, const QString &st
 // A folder of programs the tests start (test helpers, the desk itself).
 QString binaryDir();
 
+struct ToolRun
+{
+    int exitCode = -1; // -1 when it crashed or did not end within a minute
+    QByteArray output;
+    QByteArray errors;
+};
+
+// A program as a process of its own, input written to it and then closed.
+ToolRun runTool(const QString &program, const QStringList &arguments, const QByteArray &input = QByteArray());
+
 // Gives this process (and the programs it starts) a desk key of these bytes
 // in folder, or, when bytes is empty, a key path with nothing there.
 void useDeskKey(const QString &folder, const QByteArray &bytes);
+
+// While it lives, the calling thread meets file modes as an operator's
+// account does, even when the tests run as root (who otherwise writes into
+// any folder). Linux only; elsewhere it changes nothing.
+class FileModesObeyed
+{
+public:
+    FileModesObeyed();
+    ~FileModesObeyed();
+    FileModesObeyed(const FileModesObeyed &) = delete;
+    FileModesObeyed &operator=(const FileModesObeyed &) = delete;
+
+private:
+    quint32 m_saved = 0; // the effective capabilities before
+};
 
 } // namespace testsupport

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace platform {
@@ -14,6 +15,43 @@ namespace {
 
 using Field = ResultRows::Field;
 constexpr char Variant = Field::Blob + 1; // a value handed over already made
+
+// The form the embedded engine keeps the desk's dates in, read without the
+// format parser (a report reads a million of them). Only a text the parser
+// would read as this very date and time takes this way; a date that does not
+// exist, a time within a day of a change of the local clock, or any other
+// form is the parser's.
+std::optional<QDateTime> plainDateTime(const char *text, qsizetype length)
+{
+    static constexpr char Form[] = "dddd-dd-dd dd:dd:dd";
+    if (length != qsizetype(sizeof Form) - 1)
+        return std::nullopt;
+    for (qsizetype i = 0; i < length; ++i)
+        if (Form[i] == 'd' ? (text[i] < '0' || text[i] > '9') : text[i] != Form[i])
+            return std::nullopt;
+    const auto digits = [text](int from, int count) {
+        int value = 0;
+        for (int i = from; i < from + count; ++i)
+            value = value * 10 + (text[i] - '0');
+        return value;
+    };
+    const QDate date(digits(0, 4), digits(5, 2), digits(8, 2));
+    const QTime time(digits(11, 2), digits(14, 2), digits(17, 2));
+    if (!date.isValid() || !time.isValid())
+        return std::nullopt;
+    const QDateTime when(date, time);
+    if (!when.isValid() || when.date() != date || when.time() != time)
+        return std::nullopt;
+    // Near a change of the local clock a time may be read twice over, and the
+    // parser picks its own one; a day either side without a change is safe.
+    constexpr qint64 Day = 26 * 3600 * 1000LL;
+    const qint64 at = when.toMSecsSinceEpoch();
+    const int offset = when.offsetFromUtc();
+    if (QDateTime::fromMSecsSinceEpoch(at - Day).offsetFromUtc() != offset ||
+        QDateTime::fromMSecsSinceEpoch(at + Day).offsetFromUtc() != offset)
+        return std::nullopt;
+    return when;
+}
 
 QVariant dateTimeFromText(const QString &text)
 {
@@ -140,7 +178,12 @@ struct ResultRows::Store : QSharedData
             return readAt<double>(payload);
         case Field::Text:
         case Field::DateText: {
-            const QString text = QString::fromUtf8(payload + sizeof(quint32), readAt<quint32>(payload));
+            const char *const bytes = payload + sizeof(quint32);
+            const auto length = static_cast<qsizetype>(readAt<quint32>(payload));
+            if (*at == Field::DateText)
+                if (const std::optional<QDateTime> when = plainDateTime(bytes, length))
+                    return *when;
+            const QString text = QString::fromUtf8(bytes, length);
             return *at == Field::DateText ? dateTimeFromText(text) : QVariant(text);
         }
         case Field::Blob:

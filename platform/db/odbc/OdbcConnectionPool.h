@@ -1,6 +1,10 @@
 #pragma once
 
+#include "platform/db/odbc/SocketDeadline.h"
+
 #include <QString>
+
+#include <chrono>
 
 namespace platform::odbcpool {
 
@@ -9,14 +13,25 @@ namespace platform::odbcpool {
 // (most of a PostgreSQL search was its three logins). Handles are SQLHDBC,
 // kept opaque; a key is everything the connection was made with.
 
-// A parked connection made with `key`, or nullptr; the caller owns it.
-void *take(const QString &key);
+// A kept connection and what the session knew of it.
+struct Kept
+{
+    void *connection = nullptr;
+    odbc::Socket socket; // the connection's, where known
+};
 
-// Keeps `connection` for the next take() of `key`; past the idle limit, or
-// when enough wait already, it is disconnected instead.
-void park(const QString &key, void *connection);
+// A parked connection made with `key`, or none; the caller owns it.
+Kept take(const QString &key);
+
+// Keeps a connection for the next take() of `key`; when enough wait already,
+// it is disconnected instead. One left waiting past the idle limit is
+// disconnected then, whether or not the desk does anything meanwhile.
+void park(const QString &key, Kept kept);
 
 // Disconnects and frees a handle.
 void drop(void *connection);
+
+// A minute unless tests shorten it.
+void setIdleLimit(std::chrono::milliseconds limit);
 
 } // namespace platform::odbcpool

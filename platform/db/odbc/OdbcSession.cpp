@@ -1,13 +1,30 @@
 #include "platform/db/odbc/OdbcSession.h"
 
+#include "platform/db/access/ProviderErrors.h"
 #include "platform/db/odbc/OdbcApi.h"
 #include "platform/db/odbc/OdbcConnectionPool.h"
 #include "platform/db/odbc/OdbcDiagnostics.h"
 #include "platform/db/odbc/OdbcResultReader.h"
 
+#include <algorithm>
+#include <mutex>
+
 namespace platform {
 
 namespace {
+
+// The round trip that shows a kept connection still serves, and the rollback
+// before one is kept, get this long whatever the statements' own bound: a
+// live server answers them at once, and otherwise a fresh login is the cure.
+constexpr int CheckSeconds = 2;
+
+// How long the desk waits on a statement before it cuts the connection: the
+// server's own limit, then as long again and 5 s more for its answer to
+// arrive. FreeTDS gives up on a stalled statement itself at twice its limit.
+int waitForAnswerMs(int serverSeconds)
+{
+    return serverSeconds > 0 ? serverSeconds * 2000 + 5000 : 0;
+}
 
 const SQLWCHAR *wide(const QString &text)
 {
@@ -52,27 +69,28 @@ OdbcSession::~OdbcSession()
 }
 
 // A parked connection serves only after a round trip shows the server still
-// holds it; one the server dropped meanwhile is let go for a fresh login.
-bool OdbcSession::reuseParked(const QString &key, int probeSeconds)
+// holds it; one the server dropped or stopped answering meanwhile is let go
+// for a fresh login.
+bool OdbcSession::reuseParked(const QString &key, int loginSeconds)
 {
-    m_connection = odbcpool::take(key);
-    if (!m_connection)
+    const odbcpool::Kept kept = odbcpool::take(key);
+    if (!kept.connection)
         return false;
-    // A server gone silent is given no longer than a fresh login would be.
-    const int commandTimeout = m_commandTimeoutSeconds;
-    if (probeSeconds > 0 && (commandTimeout == 0 || probeSeconds < commandTimeout))
-        m_commandTimeoutSeconds = probeSeconds;
+    m_connection = kept.connection;
+    m_socket = kept.socket;
+    const int seconds = loginSeconds > 0 ? std::min(loginSeconds, CheckSeconds) : CheckSeconds;
     QList<ErrorRecord> ignored;
     bool alive = true;
     try {
-        execute(QStringLiteral("SELECT 1"), nullptr, ignored);
+        run(QStringLiteral("SELECT 1"), seconds, seconds * 1000, nullptr, ignored);
     } catch (const RuntimeError &) {
         alive = false;
     }
-    m_commandTimeoutSeconds = commandTimeout;
+    alive = alive && !m_failed; // answered just as its wait ran out: cut all the same
     if (!alive) {
         odbcpool::drop(m_connection);
         m_connection = nullptr;
+        m_socket = {};
         m_failed = false;
     }
     return alive;
@@ -99,8 +117,18 @@ void OdbcSession::connect(const OdbcTarget &target, QList<ErrorRecord> &errors)
                           reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(target.loginTimeoutSeconds)), 0);
     SQLWCHAR completed[1024];
     SQLSMALLINT completedLength = 0;
-    const SQLRETURN rc = SQLDriverConnectW(dbc, nullptr, const_cast<SQLWCHAR *>(wide(target.connectionString)), SQL_NTS,
-                                           completed, 1024, &completedLength, SQL_DRIVER_NOPROMPT);
+    SQLRETURN rc = SQL_ERROR;
+    odbc::Socket socket;
+    {
+        // One login at a time, so the socket a login adds is its own.
+        static std::mutex oneLogin;
+        std::lock_guard lock(oneLogin);
+        const odbc::LoginSockets sockets;
+        rc = SQLDriverConnectW(dbc, nullptr, const_cast<SQLWCHAR *>(wide(target.connectionString)), SQL_NTS, completed,
+                               1024, &completedLength, SQL_DRIVER_NOPROMPT);
+        if (SQL_SUCCEEDED(rc))
+            socket = sockets.opened();
+    }
     if (!SQL_SUCCEEDED(rc)) {
         const RuntimeError error =
             odbc::failure(SQL_HANDLE_DBC, dbc, errors, QStringLiteral("The database server could not be reached."));
@@ -109,9 +137,16 @@ void OdbcSession::connect(const OdbcTarget &target, QList<ErrorRecord> &errors)
     }
     // Warnings of a good login ("changed database context") are not errors of the connection.
     m_connection = dbc;
+    m_socket = socket;
 }
 
 ResultTable OdbcSession::execute(const QString &statement, qint64 *recordsAffected, QList<ErrorRecord> &errors)
+{
+    return run(statement, m_commandTimeoutSeconds, waitForAnswerMs(m_commandTimeoutSeconds), recordsAffected, errors);
+}
+
+ResultTable OdbcSession::run(const QString &statement, int serverSeconds, int waitMs, qint64 *recordsAffected,
+                             QList<ErrorRecord> &errors)
 {
     if (recordsAffected)
         *recordsAffected = -1;
@@ -126,38 +161,53 @@ ResultTable OdbcSession::execute(const QString &statement, qint64 *recordsAffect
     SQLSetStmtAttr(stmt.handle, SQL_ATTR_CONCURRENCY, reinterpret_cast<SQLPOINTER>(SQL_CONCUR_READ_ONLY), 0);
     // A server that stalls or a lock held elsewhere ends the statement with HYT00
     // (FreeTDS) or 57014 (PostgreSQL's statement_timeout) instead of freezing the desk.
-    if (m_commandTimeoutSeconds > 0)
+    if (serverSeconds > 0)
         SQLSetStmtAttr(stmt.handle, SQL_ATTR_QUERY_TIMEOUT,
-                       reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(m_commandTimeoutSeconds)), 0);
+                       reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(serverSeconds)), 0);
 
     // Cleared again only when every result was read without an error.
     m_failed = true;
-    SQLRETURN rc = SQLExecDirectW(stmt.handle, const_cast<SQLWCHAR *>(wide(statement)), SQL_NTS);
-    if (rc == SQL_NO_DATA && recordsAffected)
-        *recordsAffected = 0; // a searched UPDATE or DELETE that touched no row
+    const odbc::SocketDeadline deadline(m_socket, waitMs);
     ResultTable first;
-    bool haveResult = false;
-    // Walk every result so that an error of a later one is raised, not lost;
-    // the first one with columns is the result set.
-    while (rc != SQL_NO_DATA) {
-        if (!SQL_SUCCEEDED(rc))
-            throw odbc::failure(SQL_HANDLE_STMT, stmt.handle, errors, QStringLiteral("The statement failed."));
-        SQLSMALLINT columns = 0;
-        SQLNumResultCols(stmt.handle, &columns);
-        if (columns > 0) {
-            ResultTable table = odbc::readResult(stmt.handle, columns, errors);
-            if (!haveResult) {
-                first = std::move(table);
-                haveResult = true;
+    try {
+        SQLRETURN rc = SQLExecDirectW(stmt.handle, const_cast<SQLWCHAR *>(wide(statement)), SQL_NTS);
+        if (rc == SQL_NO_DATA && recordsAffected)
+            *recordsAffected = 0; // a searched UPDATE or DELETE that touched no row
+        bool haveResult = false;
+        // Walk every result so that an error of a later one is raised, not lost;
+        // the first one with columns is the result set.
+        while (rc != SQL_NO_DATA) {
+            if (!SQL_SUCCEEDED(rc))
+                throw odbc::failure(SQL_HANDLE_STMT, stmt.handle, errors, QStringLiteral("The statement failed."));
+            SQLSMALLINT columns = 0;
+            SQLNumResultCols(stmt.handle, &columns);
+            if (columns > 0) {
+                ResultTable table = odbc::readResult(stmt.handle, columns, errors);
+                if (!haveResult) {
+                    first = std::move(table);
+                    haveResult = true;
+                }
+            } else if (recordsAffected && *recordsAffected < 0) {
+                SQLLEN count = -1;
+                SQLRowCount(stmt.handle, &count);
+                *recordsAffected = count;
             }
-        } else if (recordsAffected && *recordsAffected < 0) {
-            SQLLEN count = -1;
-            SQLRowCount(stmt.handle, &count);
-            *recordsAffected = count;
+            rc = SQLMoreResults(stmt.handle);
         }
-        rc = SQLMoreResults(stmt.handle);
+    } catch (const RuntimeError &) {
+        if (!deadline.fired())
+            throw;
+        // The driver's words are of a broken connection; the cause is the wait.
+        const ErrorRecord record{ProviderError::TimeoutExpired,
+                                 QStringLiteral("Timeout expired: the server did not answer within %1 seconds, so "
+                                                "its connection was dropped.")
+                                     .arg((waitMs + 999) / 1000),
+                                 0, QStringLiteral("HYT00")};
+        errors.append(record);
+        throw RuntimeError(record.number, record.description);
     }
-    m_failed = false;
+    // An answer that came as the connection was cut is good; the connection is not.
+    m_failed = deadline.fired();
     return first;
 }
 
@@ -171,16 +221,18 @@ void OdbcSession::disconnect()
     bool keep = !m_poolKey.isEmpty() && !m_failed;
     if (keep) {
         try {
-            execute(QStringLiteral("ROLLBACK"), nullptr, ignored);
+            run(QStringLiteral("ROLLBACK"), CheckSeconds, CheckSeconds * 1000, nullptr, ignored);
         } catch (const RuntimeError &) {
             keep = false;
         }
+        keep = keep && !m_failed;
     }
     if (keep)
-        odbcpool::park(m_poolKey, m_connection);
+        odbcpool::park(m_poolKey, {m_connection, m_socket});
     else
         odbcpool::drop(m_connection);
     m_connection = nullptr;
+    m_socket = {};
 }
 
 QStringList OdbcSession::installedDrivers()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/db/access/Connection.h"
+#include "platform/db/odbc/SocketDeadline.h"
 
 #include <QStringList>
 
@@ -37,9 +38,14 @@ public:
     static QStringList installedDrivers();
 
 private:
-    bool reuseParked(const QString &key, int probeSeconds);
+    bool reuseParked(const QString &key, int loginSeconds);
+    // One statement that the server may take `serverSeconds` over and the
+    // desk waits `waitMs` for before it cuts the connection (0: no bound).
+    ResultTable run(const QString &statement, int serverSeconds, int waitMs, qint64 *recordsAffected,
+                    QList<ErrorRecord> &errors);
 
     void *m_connection = nullptr; // SQLHDBC, kept opaque so callers need no ODBC headers
+    odbc::Socket m_socket;        // its socket where known, shut down under a call past its bound
     int m_commandTimeoutSeconds = 0;
     QString m_poolKey;     // empty: not reusable
     bool m_failed = false; // a statement failed: the session's state is not trusted to the next user

@@ -15,6 +15,11 @@ OdbcTarget mapPostgresConnection(const ConnectionProperties &properties, const Q
     // Debian registers the driver with its traffic log on, which would leave every
     // statement and member read in a world-readable file under /tmp.
     text += QStringLiteral("CommLog=0;Debug=0;");
+    // A server host gone from the network is noticed within seconds, waiting
+    // or parked: probes after 5 s of silence, 2 s apart, three unanswered;
+    // data unacknowledged for 10 s. (A server process that stopped is the
+    // session's own bound's to meet: its host still answers for it.)
+    text += QStringLiteral("KeepaliveTime=5;KeepaliveInterval=2;pqopt=keepalives_count=3 tcp_user_timeout=10000;");
     // psqlODBC takes braces literally in most keys: only a value that needs them gets them.
     auto add = [&text](const char *key, const QString &value) {
         if (value.isEmpty())

@@ -1,9 +1,9 @@
 #include "platform/db/sqlite/SqliteProvider.h"
 
 #include "platform/db/access/ProviderErrors.h"
+#include "platform/db/sql/SqlTokenizer.h"
 #include "platform/db/sql/TsqlTranslation.h"
 #include "platform/db/sqlite/SqliteFunctions.h"
-#include "platform/db/sqlite/SqliteNameIndex.h"
 #include "platform/db/sqlite/SqliteResult.h"
 #include "platform/runtime/RuntimeError.h"
 
@@ -39,17 +39,37 @@ RuntimeError openFailure(sqlite3 *db, int rc, const QString &path, QList<ErrorRe
     return RuntimeError(ProviderError::OpenFailed, description);
 }
 
-void runSetup(sqlite3 *db, const QByteArray &sql, const QString &path, QList<ErrorRecord> &errors)
+// False when the statement failed with the `tolerated` code; any other
+// failure is raised.
+bool runSetup(sqlite3 *db, const QByteArray &sql, const QString &path, QList<ErrorRecord> &errors,
+              int tolerated = SQLITE_OK)
 {
     char *message = nullptr;
     const int rc = sqlite3_exec(db, sql.constData(), nullptr, nullptr, &message);
     if (rc == SQLITE_OK)
-        return;
+        return true;
+    if (tolerated != SQLITE_OK && (rc & 0xff) == tolerated) {
+        sqlite3_free(message);
+        return false;
+    }
     const QString text = QString::fromUtf8(message ? message : sqlite3_errstr(rc));
     sqlite3_free(message);
     const QString description = QStringLiteral("[SQLite] %1: %2").arg(text, QDir::toNativeSeparators(path));
     errors.append({ProviderError::OpenFailed, description, sqlite3_extended_errcode(db), QStringLiteral("08001")});
     throw RuntimeError(ProviderError::OpenFailed, description);
+}
+
+// WAL lets desks on one machine read while one of them writes. A file the
+// desk may not write, or one in a folder it may not write (a read-only share
+// or medium), cannot be switched to it: it is read in the mode it has. Either
+// way the file is read here, so one that is no database fails at the open.
+void useWalWherePossible(sqlite3 *db, const QByteArray &schema, const QString &path, QList<ErrorRecord> &errors)
+{
+    const QByteArray pragma = "PRAGMA \"" + schema + "\".journal_mode";
+    if (sqlite3_db_readonly(db, schema.constData()) == 0 &&
+        runSetup(db, pragma + "=WAL", path, errors, SQLITE_READONLY))
+        return;
+    runSetup(db, pragma, path, errors);
 }
 
 void attach(sqlite3 *db, const QString &path, const QString &schema, QList<ErrorRecord> &errors)
@@ -65,7 +85,23 @@ void attach(sqlite3 *db, const QString &path, const QString &schema, QList<Error
     sqlite3_finalize(statement);
     if (rc != SQLITE_DONE)
         throw openFailure(db, rc, path, errors);
-    runSetup(db, "PRAGMA \"" + schema.toUtf8() + "\".journal_mode=WAL", path, errors);
+    useWalWherePossible(db, schema.toUtf8(), path, errors);
+}
+
+// COMMIT or END, with nothing after it but its own words.
+bool isCommit(const QString &statement)
+{
+    bool first = true;
+    for (const sql::Token &token : sql::tokenize(statement)) {
+        if (token.kind == sql::TokenKind::Whitespace || token.kind == sql::TokenKind::Comment)
+            continue;
+        if (first && !token.is(sql::TokenKind::Identifier, u"COMMIT") && !token.is(sql::TokenKind::Identifier, u"END"))
+            return false;
+        if (!first && token.kind != sql::TokenKind::Identifier && !token.isPunctuation(QLatin1Char(';')))
+            return false;
+        first = false;
+    }
+    return !first;
 }
 
 } // namespace
@@ -107,6 +143,10 @@ void SqliteProvider::open(const ConnectionProperties &properties, const QString 
         if (rc != SQLITE_OK)
             throw openFailure(db, rc, path, errors);
         sqlite3_extended_result_codes(db, 1);
+        // Every write is copied into the main file as it commits (a passive
+        // checkpoint, which waits for nobody), so a copy of the main file alone
+        // holds it even while desks are open.
+        sqlite3_wal_autocheckpoint(db, 1);
         bool lockWaitGiven = false;
         const int lockWaitMs = properties.value(QStringLiteral("Busy Timeout")).toInt(&lockWaitGiven);
         deadline = std::make_unique<StatementDeadline>(qint64(commandTimeoutSeconds(properties)) * 1000,
@@ -115,8 +155,7 @@ void SqliteProvider::open(const ConnectionProperties &properties, const QString 
         deadline->start(); // the setup below reads the files and may meet a lock
         if (installDeskFunctions(db) != SQLITE_OK)
             throw openFailure(db, sqlite3_errcode(db), path, errors);
-        // The first read: a file that is no database fails here, not later.
-        runSetup(db, "PRAGMA journal_mode=WAL", path, errors);
+        useWalWherePossible(db, "main", path, errors);
         QStringList schemas;
         const QStringList attached =
             properties.value(QStringLiteral("Attach")).split(QLatin1Char('|'), Qt::SkipEmptyParts);
@@ -125,17 +164,23 @@ void SqliteProvider::open(const ConnectionProperties &properties, const QString 
             attach(db, file.trimmed(), schema, errors);
             schemas << schema;
         }
-        // Indexing a large register takes seconds, once: work that ends, not a
-        // wait, so the command timeout does not cut it short (a lock wait still does).
-        sqlite3_progress_handler(db, 0, nullptr, nullptr);
-        m_nameIndex = ensureNameIndex(db);
-        deadline->install(db);
     } catch (...) {
         sqlite3_close_v2(db);
         throw;
     }
     m_db = db;
     m_deadline = std::move(deadline);
+    // Indexing a large register takes seconds, once.
+    m_hooks = makeConnectionHooks();
+    for (const auto &hooks : m_hooks)
+        untimed([&] { hooks->opened(m_db); });
+}
+
+template <typename Step> void SqliteProvider::untimed(Step step)
+{
+    sqlite3_progress_handler(m_db, 0, nullptr, nullptr);
+    step();
+    m_deadline->install(m_db);
 }
 
 ResultTable SqliteProvider::execute(const QString &statement, qint64 *recordsAffected, QList<ErrorRecord> &errors)
@@ -149,8 +194,11 @@ ResultTable SqliteProvider::execute(const QString &statement, qint64 *recordsAff
     }
     if (m_deadline)
         m_deadline->start();
-    if (m_nameIndex)
-        translated = narrowNameSearch(m_db, translated);
+    for (const auto &hooks : m_hooks)
+        translated = hooks->rewrite(m_db, translated);
+    if (m_db && !sqlite3_get_autocommit(m_db) && isCommit(translated))
+        for (const auto &hooks : m_hooks)
+            untimed([&] { hooks->beforeCommit(m_db); });
     return runStatements(m_db, translated, recordsAffected, errors);
 }
 
@@ -160,8 +208,8 @@ void SqliteProvider::close()
         sqlite3_close_v2(m_db);
         m_db = nullptr;
     }
+    m_hooks.clear();
     m_deadline.reset();
-    m_nameIndex = false;
 }
 
 void createDatabaseFile(const QString &path, const QString &script)

@@ -2,11 +2,13 @@
 
 #include "platform/db/access/Provider.h"
 #include "platform/db/sqlite/SqliteDeadline.h"
+#include "platform/db/sqlite/SqliteHooks.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <memory>
+#include <vector>
 
 struct sqlite3;
 
@@ -36,14 +38,19 @@ public:
     void close() override;
 
 private:
+    // Runs a hook step without the command timeout (work that ends, not a
+    // wait; a lock wait is still bounded), and gives the connection its
+    // handlers back after it.
+    template <typename Step> void untimed(Step step);
+
     sqlite3 *m_db = nullptr;
     std::unique_ptr<StatementDeadline> m_deadline; // the handlers of m_db point at it
-    bool m_nameIndex = false;                      // name searches narrowed through it
+    std::vector<std::unique_ptr<ConnectionHooks>> m_hooks;
 };
 
 // Creates a database file that must not exist yet and runs a script of plain
-// SQLite statements in it, with the desk's functions and collation installed
-// (the member views declare that collation). Raises a RuntimeError on failure.
+// SQLite statements in it, with the desk's functions and collation installed.
+// Raises a RuntimeError on failure.
 void createDatabaseFile(const QString &path, const QString &script);
 
 // The name under which an attached file is reachable.

@@ -5,6 +5,9 @@
 
 #include <tlhelp32.h>
 
+#include <QCoreApplication>
+#include <QWinEventNotifier>
+
 #include <cstring>
 
 namespace platform {
@@ -33,11 +36,34 @@ qint64 currentProcessId()
     return static_cast<qint64>(GetCurrentProcessId());
 }
 
-bool terminateProcess(qint64 id, const std::function<bool(const QString &imageName)> &stillMatches)
+namespace {
+
+// The event a copy of the program waits on to be asked to end, one per
+// process of the session.
+std::wstring endEventName(qint64 id)
+{
+    return QStringLiteral("Local\\VelunasEndRequest.%1").arg(id).toStdWString();
+}
+
+// True when the process listens for the request and was given it.
+bool askToEnd(qint64 id)
+{
+    HANDLE event = OpenEventW(EVENT_MODIFY_STATE, FALSE, endEventName(id).c_str());
+    if (!event)
+        return false;
+    const bool asked = SetEvent(event) != 0;
+    CloseHandle(event);
+    return asked;
+}
+
+} // namespace
+
+bool terminateProcess(qint64 id, const std::function<bool(const QString &imageName)> &stillMatches, int graceMs)
 {
     // While the handle is open the id cannot pass to another process, so the
-    // name read through it belongs to the process that is ended.
-    HANDLE process = OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(id));
+    // name read through it belongs to the process that is asked or ended.
+    HANDLE process =
+        OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, static_cast<DWORD>(id));
     if (!process)
         return false;
     constexpr DWORD capacity = 32768; // the longest path Windows gives out
@@ -45,7 +71,10 @@ bool terminateProcess(qint64 id, const std::function<bool(const QString &imageNa
     DWORD length = capacity;
     const bool same =
         QueryFullProcessImageNameW(process, 0, path, &length) && stillMatches(QString::fromWCharArray(path, length));
-    const bool ended = same && TerminateProcess(process, 0) != 0;
+    bool ended = same && graceMs > 0 && askToEnd(id) &&
+                 WaitForSingleObject(process, static_cast<DWORD>(graceMs)) == WAIT_OBJECT_0;
+    if (same && !ended)
+        ended = TerminateProcess(process, 0) != 0;
     CloseHandle(process);
     return ended;
 }
@@ -54,6 +83,33 @@ void terminateCurrentProcess()
 {
     TerminateProcess(GetCurrentProcess(), 0);
     ExitProcess(0);
+}
+
+namespace {
+
+std::function<void()> &beforeEndHandler()
+{
+    static std::function<void()> handler;
+    return handler;
+}
+
+} // namespace
+
+void onEndRequest(std::function<void()> beforeEnd)
+{
+    beforeEndHandler() = std::move(beforeEnd);
+    static HANDLE event = nullptr;
+    if (event || !QCoreApplication::instance())
+        return;
+    event = CreateEventW(nullptr, FALSE, FALSE, endEventName(GetCurrentProcessId()).c_str());
+    if (!event)
+        return;
+    auto *notifier = new QWinEventNotifier(event, QCoreApplication::instance());
+    QObject::connect(notifier, &QWinEventNotifier::activated, [] {
+        if (beforeEndHandler())
+            beforeEndHandler()();
+        terminateCurrentProcess();
+    });
 }
 
 } // namespace platform

@@ -3,10 +3,15 @@
 #include "platform/os/MachineIdentity.h"
 #include "tests/support/TestSupport.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <memory>
+#include <vector>
 
 #ifndef Q_OS_WIN
 #include <sys/stat.h>
@@ -38,6 +43,7 @@ private slots:
     void earlierValuesOpenByIdentity();
     void toolEnciphersOrSaysWhy_data();
     void toolEnciphersOrSaysWhy();
+    void concurrentCreatorsShareOneKey();
 
 private:
     QTemporaryDir m_dir;
@@ -98,6 +104,12 @@ void tst_MachineCipher::otherComputersCannotRead_data()
     QTest::newRow("key cut short") << u"curta"_qs;
     QTest::newRow("folder in the key's place") << u"pasta"_qs;
     QTest::newRow("pipe in the key's place") << u"tubo"_qs;
+    // The very key that sealed the value, in a form that anyone could have chosen or read.
+    QTest::newRow("link to the key") << u"ligacao"_qs;
+    QTest::newRow("key every account may read") << u"0644"_qs;
+    QTest::newRow("key the group may write") << u"0660"_qs;
+    QTest::newRow("key owned by an operator") << u"dono"_qs;
+    QTest::newRow("key of another group") << u"grupo"_qs;
 }
 
 void tst_MachineCipher::otherComputersCannotRead()
@@ -106,7 +118,7 @@ void tst_MachineCipher::otherComputersCannotRead()
     const QString sealed = platform::sealForMachine(u"segredo"_qs);
     QCOMPARE(platform::openForMachine(sealed), u"segredo"_qs);
     QTemporaryDir other;
-    const QString path = other.filePath(reader);
+    QString path = other.filePath(reader);
     if (reader == u"outra"_qs)
         testsupport::useDeskKey(other.path(), QByteArray(32, 'b'));
     else if (reader == u"curta"_qs)
@@ -116,6 +128,25 @@ void tst_MachineCipher::otherComputersCannotRead()
 #ifndef Q_OS_WIN
     else if (reader == u"tubo"_qs)
         QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0 || errno == EEXIST);
+    else if (reader != u"nenhuma"_qs) {
+        if (::geteuid() != 0)
+            QSKIP("Only root can give the key another owner.");
+        testsupport::useDeskKey(other.path(), QByteArray(32, 'a'));
+        const QByteArray key = QFile::encodeName(other.filePath(u"dtpassword.key"_qs));
+        if (reader == u"ligacao"_qs)
+            QCOMPARE(::symlink(key.constData(), QFile::encodeName(path).constData()), 0);
+        else if (reader == u"dono"_qs || reader == u"grupo"_qs)
+            QCOMPARE(::chown(key.constData(), reader == u"dono"_qs ? 4321 : uid_t(-1),
+                             reader == u"grupo"_qs ? 4321 : gid_t(-1)),
+                     0);
+        else
+            QCOMPARE(::chmod(key.constData(), mode_t(reader.toInt(nullptr, 8))), 0);
+        if (reader != u"ligacao"_qs)
+            path = QFile::decodeName(key);
+    }
+#else
+    else if (reader != u"nenhuma"_qs)
+        QSKIP("Windows keeps the key under DPAPI.");
 #endif
     if (reader != u"outra"_qs && reader != u"curta"_qs)
         qputenv("VELUNAS_KEY_FILE", QFile::encodeName(path));
@@ -144,24 +175,34 @@ void tst_MachineCipher::earlierValuesOpenByIdentity()
 void tst_MachineCipher::toolEnciphersOrSaysWhy_data()
 {
     QTest::addColumn<QString>("keyPath");
-    QTest::newRow("key present") << u"dtpassword.key"_qs;
-    QTest::newRow("no key yet") << u"nova/dtpassword.key"_qs;
-    QTest::newRow("no key and no place for one") << u"dtpassword.key/chave"_qs;
+    QTest::addColumn<int>("mode");
+    QTest::newRow("key present") << u"dtpassword.key"_qs << 0600;
+    QTest::newRow("no key yet") << u"nova/dtpassword.key"_qs << 0;
+    QTest::newRow("no key and no place for one") << u"dtpassword.key/chave"_qs << 0;
+#ifndef Q_OS_WIN
+    QTest::newRow("key every account may read, kept as it is") << u"dtpassword.key"_qs << 0644;
+#endif
 }
 
 // Run as root the tool makes a missing key; run by anyone else it says why.
 void tst_MachineCipher::toolEnciphersOrSaysWhy()
 {
     QFETCH(QString, keyPath);
+    QFETCH(int, mode);
     const QString path = m_dir.filePath(keyPath);
     qputenv("VELUNAS_KEY_FILE", QFile::encodeName(path));
+#ifndef Q_OS_WIN
+    if (mode != 0)
+        QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode_t(mode)), 0);
+#endif
     const QByteArray before = platform::readDeskKey().bytes;
+    const bool unsafe = mode != 0 && before.isEmpty();
 #ifdef Q_OS_WIN
     const bool privileged = true; // the first desk makes the protected key
 #else
     const bool privileged = ::geteuid() == 0;
 #endif
-    const bool canMake = !before.isEmpty() || (privileged && !keyPath.contains(u"/chave"_qs));
+    const bool canMake = !before.isEmpty() || (privileged && !unsafe && !keyPath.contains(u"/chave"_qs));
     QProcess tool;
     tool.start(QCoreApplication::applicationDirPath() + QStringLiteral("/encipher_password"), {});
     QVERIFY(tool.waitForStarted());
@@ -184,7 +225,35 @@ void tst_MachineCipher::toolEnciphersOrSaysWhy()
         QVERIFY(tool.exitCode() != 0);
         QCOMPARE(sealed, QString());
         QVERIFY2(why.contains(QFile::encodeName(path)), why.constData());
+        QVERIFY2(!unsafe || why.contains("mode 0644"), why.constData());
+        QCOMPARE(QFileInfo(path).exists(), unsafe); // an unsafe key is refused, never replaced
     }
+}
+
+// Desks set up at once: every creator succeeds, and all share the one key.
+void tst_MachineCipher::concurrentCreatorsShareOneKey()
+{
+#ifdef Q_OS_WIN
+    QSKIP("The installer alone makes the key on Windows.");
+#else
+    if (::geteuid() != 0)
+        QSKIP("Only root can create the key.");
+    const QString path = m_dir.filePath(u"juntos/dtpassword.key"_qs);
+    qputenv("VELUNAS_KEY_FILE", QFile::encodeName(path));
+    std::vector<std::unique_ptr<QProcess>> tools;
+    for (int i = 0; i < 50; ++i) {
+        tools.push_back(std::make_unique<QProcess>());
+        tools.back()->start(QCoreApplication::applicationDirPath() + QStringLiteral("/encipher_password"),
+                            {QStringLiteral("segredo")});
+    }
+    for (const auto &tool : tools) {
+        QVERIFY(tool->waitForFinished(60000));
+        QVERIFY2(tool->exitCode() == 0, tool->readAllStandardError().constData());
+        QCOMPARE(platform::openForMachine(QString::fromUtf8(tool->readAllStandardOutput()).trimmed()), u"segredo"_qs);
+    }
+    QCOMPARE(QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{u"dtpassword.key"_qs}); // no temporary file left behind
+#endif
 }
 
 QTEST_GUILESS_MAIN(tst_MachineCipher)

@@ -2,11 +2,13 @@
 
 #include "platform/db/access/Connection.h"
 #include "platform/db/access/ProviderErrors.h"
+#include "platform/db/odbc/OdbcConnectionPool.h"
 #include "platform/db/odbc/PostgresProvider.h"
 #include "platform/runtime/RuntimeError.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QScopeGuard>
 #include <QtTest>
 
 #include <memory>
@@ -47,6 +49,7 @@ private slots:
     void longStatementEndsAtTheCommandTimeout();
     void closedConnectionServesTheNextOpen_data();
     void closedConnectionServesTheNextOpen();
+    void keptConnectionGoesWhenItsTimeIsUp();
 
 private:
     std::unique_ptr<testsupport::PostgresTestDatabase> m_database;
@@ -98,15 +101,17 @@ void PostgresProviderTest::mapsConnectionString_data()
 {
     QTest::addColumn<QString>("connectionString");
     QTest::addColumn<QString>("expected");
+    const QString start = u"CommLog=0;Debug=0;KeepaliveTime=5;KeepaliveInterval=2;"
+                          u"pqopt=keepalives_count=3 tcp_user_timeout=10000;"_qs;
     QTest::newRow("all keys")
         << QStringLiteral("Provider=PostgreSQL;Host=db1;Port=5433;Database=velunas;User ID=desk;"
                           "Password=p;w")
-        << QStringLiteral("Driver={PostgreSQL Unicode};CommLog=0;Debug=0;Server=db1;Port=5433;Database=velunas;"
-                          "UID=desk;PWD=p;ConnSettings=SET standard_conforming_strings TO on;");
+        << u"Driver={PostgreSQL Unicode};"_qs + start +
+               u"Server=db1;Port=5433;Database=velunas;UID=desk;PWD=p;ConnSettings=SET standard_conforming_strings TO on;"_qs;
     QTest::newRow("other driver, braced password")
         << QStringLiteral("Provider=PostgreSQL;Driver=PostgreSQL ANSI;Host=h;Database=v;User ID=d;Password={a;b}")
-        << QStringLiteral("Driver={PostgreSQL ANSI};CommLog=0;Debug=0;Server=h;Database=v;UID=d;PWD={a;b};"
-                          "ConnSettings=SET standard_conforming_strings TO on;");
+        << u"Driver={PostgreSQL ANSI};"_qs + start +
+               u"Server=h;Database=v;UID=d;PWD={a;b};ConnSettings=SET standard_conforming_strings TO on;"_qs;
     QTest::newRow("key after the host refused")
         << QStringLiteral("Provider=PostgreSQL;Host=\"db1;Server=other\"") << QString();
     QTest::newRow("brace in the port refused")
@@ -302,6 +307,21 @@ void PostgresProviderTest::closedConnectionServesTheNextOpen()
     const auto rs = next.Execute(backend);
     QCOMPARE(rs->value(u"pid"_qs) == pid, sameLogin);
     QCOMPARE(rs->value(u"n"_qs).toLongLong(), 0); // an open transaction was rolled back
+}
+
+// Closed by the pool itself, with no further open or close to prompt it.
+void PostgresProviderTest::keptConnectionGoesWhenItsTimeIsUp()
+{
+    odbcpool::setIdleLimit(std::chrono::seconds(2));
+    const auto restore = qScopeGuard([] { odbcpool::setIdleLimit(std::chrono::minutes(1)); });
+    Connection kept;
+    kept.setConnectionString(m_database->connectionString(QStringLiteral("haldor")) + u"Connect Timeout=4;"_qs);
+    kept.Open();
+    const qlonglong pid = kept.Execute(u"SELECT pg_backend_pid() AS pid"_qs)->value(0).toLongLong();
+    kept.Close();
+    const QString alive = u"SELECT count(*) FROM pg_stat_activity WHERE pid = %1"_qs.arg(pid);
+    QCOMPARE(m_connection->Execute(alive)->value(0).toLongLong(), 1); // parked, not closed
+    QTRY_COMPARE_WITH_TIMEOUT(m_connection->Execute(alive)->value(0).toLongLong(), 0, 10000);
 }
 
 // The server ends the statement (statement_timeout); the connection stays usable.

@@ -3,11 +3,13 @@
 #include "platform/db/access/Recordset.h"
 #include "platform/db/sqlite/SqliteProvider.h"
 #include "platform/runtime/RuntimeError.h"
+#include "tests/support/TestSupport.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -57,6 +59,8 @@ private slots:
     void unknownProviderFailsToOpen();
     void pathsWithUriCharactersOpen();
     void readsValuesByTheirTypes();
+    void datesReadAsTheParserReadsThem_data();
+    void datesReadAsTheParserReadsThem();
     void evaluatesTheDesksExpressions_data();
     void evaluatesTheDesksExpressions();
     void refusesBadExpressions_data();
@@ -72,6 +76,8 @@ private slots:
     void recordsetRaises3021And3265();
     void attachedFileIsReachable();
     void probeFailsOnAFileThatWasEmptied();
+    void readOnlyFolderIsReadAsItIs_data();
+    void readOnlyFolderIsReadAsItIs();
     void recordsAffected();
     void statementsEndAtTheirTimeout_data();
     void statementsEndAtTheirTimeout();
@@ -175,6 +181,47 @@ void tst_SqliteProvider::readsValuesByTheirTypes()
     QCOMPARE(table.rows.size(), 1);
     QCOMPARE(copy.rows.at(0), table.rows.at(0));
     QCOMPARE(copy.rows.value(1, 0).toString(), u"só na cópia"_qs);
+}
+
+void tst_SqliteProvider::datesReadAsTheParserReadsThem_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("the desk's form") << u"2026-05-12 09:10:00"_qs;
+    QTest::newRow("a day that does not exist") << u"2026-02-30 10:00:00"_qs;
+    QTest::newRow("an hour past the day") << u"2026-05-12 24:00:00"_qs;
+    QTest::newRow("a local time the clock skips") << u"2026-03-29 01:30:00"_qs;
+    QTest::newRow("a local time the clock passes twice") << u"2026-10-25 01:30:00"_qs;
+    QTest::newRow("with milliseconds") << u"2026-05-12 09:10:00.250"_qs;
+    QTest::newRow("a blank before") << u" 2026-05-12 09:10:00"_qs;
+}
+
+// Dates in the desk's own form skip the format parser: the same answer.
+void tst_SqliteProvider::datesReadAsTheParserReadsThem()
+{
+    QFETCH(QString, stored);
+    const QByteArray zone = qgetenv("TZ");
+    qputenv("TZ", "Europe/Lisbon"); // changes its clock twice a year
+    Connection connection;
+    connection.setConnectionString(sqliteString(m_path));
+    connection.Open();
+    connection.Execute(QStringLiteral("UPDATE tbPessoas SET nascido = '%1' WHERE id = 1").arg(stored));
+    const QVariant read = connection.Execute(QStringLiteral("SELECT nascido FROM tbPessoas WHERE id = 1"))->value(0);
+    QVariant parsed = QVariant(stored);
+    for (const QString &format : {u"yyyy-MM-dd HH:mm:ss"_qs, u"yyyy-MM-dd HH:mm:ss.zzz"_qs})
+        if (const QDateTime when = QDateTime::fromString(stored, format);
+            when.isValid() && parsed.typeId() == QMetaType::QString)
+            parsed = when;
+    QCOMPARE(read.typeId(), parsed.typeId());
+    if (read.typeId() == QMetaType::QDateTime) {
+        QCOMPARE(read.toDateTime().toMSecsSinceEpoch(), parsed.toDateTime().toMSecsSinceEpoch());
+        QCOMPARE(read.toDateTime().offsetFromUtc(), parsed.toDateTime().offsetFromUtc());
+    } else {
+        QCOMPARE(read, parsed);
+    }
+    if (zone.isNull())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", zone);
 }
 
 void tst_SqliteProvider::evaluatesTheDesksExpressions_data()
@@ -408,6 +455,54 @@ void tst_SqliteProvider::probeFailsOnAFileThatWasEmptied()
     QCOMPARE(error.number(), platform::ProviderError::OpenFailed);
     QCOMPARE(prober.State(), 1);
     QCOMPARE(prober.Errors().size(), 1);
+}
+
+void tst_SqliteProvider::readOnlyFolderIsReadAsItIs_data()
+{
+    QTest::addColumn<bool>("fileReadOnly");
+    QTest::addColumn<bool>("attached");
+    QTest::newRow("folder read-only") << false << false;
+    QTest::newRow("file and folder read-only") << true << false;
+    QTest::newRow("attached file in a read-only folder") << false << true;
+}
+
+// A register on a read-only share: searched in the journal mode it has; a
+// write there fails as any failed statement does.
+void tst_SqliteProvider::readOnlyFolderIsReadAsItIs()
+{
+#ifndef Q_OS_LINUX
+    QSKIP("Folder modes are the Linux build's.");
+#else
+    QFETCH(bool, fileReadOnly);
+    QFETCH(bool, attached);
+    sqlite3 *db = nullptr;
+    QCOMPARE(sqlite3_open(m_path.toUtf8().constData(), &db), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(db, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+    const QString other = m_dir->filePath(QStringLiteral("escrita/outro.db"));
+    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("escrita")));
+    platform::sqlite::createDatabaseFile(other, QStringLiteral("CREATE TABLE tbOutra (x INTEGER);"));
+    if (fileReadOnly)
+        QVERIFY(QFile::setPermissions(m_path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    const QFile::Permissions open = QFile::permissions(m_dir->path());
+    QVERIFY(QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::ExeOwner));
+    const auto restore = qScopeGuard([&] { QFile::setPermissions(m_dir->path(), open); });
+
+    const testsupport::FileModesObeyed operatorAccount;
+    Connection connection;
+    connection.setConnectionString(attached ? sqliteString(other, QStringLiteral(";Attach=") + m_path)
+                                            : sqliteString(m_path));
+    connection.Open();
+    QCOMPARE(connection.Execute(QStringLiteral("SELECT count(*) FROM tbPessoas"))->value(0).toInt(), 3);
+    const QString mode =
+        attached ? QStringLiteral("PRAGMA pessoas.journal_mode") : QStringLiteral("PRAGMA journal_mode");
+    QCOMPARE(connection.Execute(mode)->value(0).toString(), QStringLiteral("delete"));
+    const RuntimeError error = errorOf(
+        [&] { connection.Execute(QStringLiteral("INSERT INTO tbPessoas (id, nome, codigo) VALUES (9, 'Rui', 90)")); });
+    QVERIFY(error.number() != 0);
+    QVERIFY2(error.description().contains(QLatin1String("readonly")), qPrintable(error.description()));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("pessoas.db")});
+#endif
 }
 
 void tst_SqliteProvider::recordsAffected()
