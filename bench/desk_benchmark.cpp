@@ -107,9 +107,9 @@ private:
 };
 
 // The desk's statements on the C API: the same opens, probes, statements
-// and rows read to the end, name searches narrowed through the register's
-// name index as the desk's are. With builtinLike, LIKE is SQLite's own
-// (ASCII, blind to case only) over every row: the floor of a scan.
+// and rows read to the end, searches narrowed through the register's index as
+// the desk's are. With builtinLike, LIKE is SQLite's own (ASCII, blind to case
+// only) over every row: the floor of a scan.
 class DirectDesk
 {
 public:
@@ -180,10 +180,8 @@ private:
         if (!attach.isEmpty())
             sqlite3_exec(db, ("ATTACH DATABASE '" + attach.toUtf8() + "' AS attached1").constData(), nullptr, nullptr,
                          nullptr);
-        if (!m_builtinLike) {
-            auto &hooks = m_hooks[db] = std::make_unique<platform::sqlite::FoldedIndex>(registers::memberIndex());
-            hooks->opened(db);
-        }
+        auto &hooks = m_hooks[db] = std::make_unique<platform::sqlite::FoldedIndex>(registers::memberIndex());
+        hooks->opened(db);
         return db;
     }
 
@@ -207,7 +205,10 @@ private:
     void readAll(sqlite3 *db, const QString &statement) const
     {
         QString translated = platform::sql::translateTsql(statement);
-        if (const auto hooks = m_hooks.find(db); hooks != m_hooks.end())
+        // With the built-in LIKE the numbers are still found through the index, the names by scan.
+        const auto hooks = m_hooks.find(db);
+        if (hooks != m_hooks.end() &&
+            !(m_builtinLike && translated.contains(QLatin1String("like"), Qt::CaseInsensitive)))
             translated = hooks->second->rewrite(db, translated);
         const QByteArray sql = translated.toUtf8();
         sqlite3_stmt *stmt = nullptr;

@@ -55,8 +55,9 @@ const platform::sqlite::FoldedIndexDefinition &memberIndex()
         QStringLiteral("ixAssociados_nome_v2"),
         QStringLiteral("ixAssociados_numeros_v2"),
         QStringLiteral("ixAssociados_pendentes_v2"),
+        QStringLiteral("ixAssociados_versao_v2"),
         {QStringLiteral("ixAssociados_nome_v*"), QStringLiteral("ixAssociados_numeros_v*"),
-         QStringLiteral("ixAssociados_pendentes_v*")},
+         QStringLiteral("ixAssociados_pendentes_v*"), QStringLiteral("ixAssociados_versao_v*")},
     };
     return definition;
 }

@@ -119,8 +119,8 @@ public:
     {
         if (m_saved && !m_saved->commit())
             fail(m_saved->fileName(), m_saved->errorString());
-        if (!m_saved)
-            static_cast<QFile *>(m_device.get())->flush();
+        if (!m_saved && !static_cast<QFile *>(m_device.get())->flush())
+            fail(m_device->errorString());
     }
 
 private:

@@ -1,6 +1,7 @@
 #include "platform/ui/DeskFont.h"
 
 #include <QFontDatabase>
+#include <QStringList>
 
 static void initDeskFontResource()
 {
@@ -11,29 +12,44 @@ namespace platform {
 
 namespace {
 
-// The face comes with the program, so a system without it (Windows) draws the
-// same letters as one with it. Each file names two families, "DejaVu Sans"
-// (as one of its styles) and "DejaVu Sans Condensed"; the desk asks for the second.
-QString deskFamily()
+struct Face
 {
-    static const QString family = [] {
+    QString family;
+    QString regularStyle; // empty: the family alone names the face
+    QString boldStyle;
+};
+
+// The face comes with the program, so a system without it (Windows) draws the
+// same letters as one with it. Font databases name it differently: fontconfig
+// and Windows' own know the family "DejaVu Sans Condensed", FreeType's alone
+// (Qt's offscreen platform on Windows) only the styles "Condensed" and
+// "Condensed Bold" of "DejaVu Sans".
+const Face &deskFace()
+{
+    static const Face face = [] {
         initDeskFontResource();
         for (const char *file :
              {":/velunas/fonts/DejaVuSansCondensed.ttf", ":/velunas/fonts/DejaVuSansCondensed-Bold.ttf"})
             QFontDatabase::addApplicationFont(QLatin1String(file));
-        return QStringLiteral("DejaVu Sans Condensed");
+        const QString condensed = QStringLiteral("DejaVu Sans Condensed");
+        if (QFontDatabase::families().contains(condensed))
+            return Face{condensed, QString(), QString()};
+        return Face{QStringLiteral("DejaVu Sans"), QStringLiteral("Condensed"), QStringLiteral("Condensed Bold")};
     }();
-    return family;
+    return face;
 }
 
 } // namespace
 
 QFont DeskFont(bool bold, qreal pointSize)
 {
-    QFont face(deskFamily());
-    face.setPointSizeF(pointSize);
-    face.setBold(bold);
-    return face;
+    const Face &face = deskFace();
+    QFont font(face.family);
+    if (!face.regularStyle.isEmpty())
+        font.setStyleName(bold ? face.boldStyle : face.regularStyle);
+    font.setPointSizeF(pointSize);
+    font.setBold(bold);
+    return font;
 }
 
 } // namespace platform

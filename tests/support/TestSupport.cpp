@@ -3,12 +3,14 @@
 #include "platform/db/access/Connection.h"
 #include "platform/os/LateBound.h"
 #include "platform/runtime/RuntimeError.h"
+#include "platform/ui/DeskFont.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QProcess>
+#include <QRawFont>
 #include <QTimer>
 
 #ifdef Q_OS_WIN
@@ -82,6 +84,16 @@ void pollModal(const std::function<void(QWidget *)> &action, QDeadlineTimer dead
     QTimer::singleShot(10, [action, deadline] { pollModal(action, deadline); });
 }
 } // namespace
+
+bool drawnInDeskFace(const QFont &font)
+{
+    platform::DeskFont(); // registers the carried files
+    QFile file(QStringLiteral(":/velunas/fonts/DejaVuSansCondensed.ttf"));
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    // A font file's header table holds its checksum and dates: one file's alone.
+    return QRawFont::fromFont(font).fontTable("head") == QRawFont(file.readAll(), 12).fontTable("head");
+}
 
 void whenModal(std::function<void(QWidget *)> action)
 {

@@ -2,6 +2,7 @@
 
 #include "platform/ui/MessageBox.h"
 
+#include <QFont>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -42,6 +43,10 @@ private:
 // Waits for a modal window to come up and then acts on it: the modal show
 // returns only once the action closes it.
 void whenModal(std::function<void(QWidget *)> action);
+
+// Whether text in this font is drawn from the face the program carries (the
+// regular DejaVu Sans Condensed), whatever the font database calls it.
+bool drawnInDeskFace(const QFont &font);
 
 // One statement on a connection of its own, for setting up and reading back.
 void executeOn(const QString &connectionString, const QString &statement);

@@ -11,7 +11,9 @@ namespace platform::sqlite {
 // trigram index, for LIKE; the key columns folded, trailing blanks away, in a
 // table of their own, for "="; and a change log that plain-SQL triggers on the
 // table fill with the key of every row any writer inserts, updates or
-// deletes. Nothing in the file needs a function or collation of the desk, so
+// deletes; beside them the schema version the index was made at, so that any
+// change to the schema since (a table rebuilt and its triggers put back, say)
+// has it made again. Nothing in the file needs a function or collation of the desk, so
 // any SQLite program can write the table; the desk folds what was logged when
 // it next opens the file or commits through it, and reads the logged rows as
 // candidates of every search until then.
@@ -32,7 +34,8 @@ struct FoldedIndexDefinition
     QList<View> views;
     QString textIndex; // the names of the index's own objects
     QString keyTable;
-    QString changeLog; // its triggers are named after it
+    QString changeLog;  // its triggers are named after it
+    QString stateTable; // the schema version the index was made at
     // GLOB patterns of the names an earlier form of the index used; what matches
     // and is not of the current form is dropped.
     QStringList earlierForms;

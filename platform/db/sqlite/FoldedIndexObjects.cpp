@@ -178,6 +178,8 @@ QList<SchemaObject> indexObjects(const FoldedIndexDefinition &d)
              .arg(quotedName(d.keyTable), quotedName(d.key), keyColumns.join(QStringLiteral(", ")))},
         {QStringLiteral("table"), d.changeLog, d.changeLog,
          QStringLiteral("CREATE TABLE %1 (%2 INTEGER PRIMARY KEY)").arg(quotedName(d.changeLog), quotedName(d.key))},
+        {QStringLiteral("table"), d.stateTable, d.stateTable,
+         QStringLiteral("CREATE TABLE %1 (schema_version INTEGER)").arg(quotedName(d.stateTable))},
     };
     for (const QString &column : d.keyColumns) {
         const QString name = d.keyTable + QLatin1Char('_') + column;
@@ -255,6 +257,10 @@ FoldedIndexState readIndexState(sqlite3 *db, const FoldedIndexDefinition &defini
         const SchemaObject *found = find(*schema, object.type, object.name);
         state.whole = state.whole && found && found->sql == object.sql;
     }
+    // Made at this very schema: nothing of it was dropped and put back since.
+    if (state.whole)
+        state.whole = numberOf(db, QStringLiteral("SELECT max(schema_version) FROM main.") +
+                                       quotedName(definition.stateTable)) == version;
     QStringList current;
     for (const SchemaObject &object : expected)
         current << object.name.toLower();

@@ -24,7 +24,7 @@ struct FoldedIndexState
     bool holdsTable = false;     // main holds the table
     bool keyIsRowid = false;     // the key is the table's rowid, and the searched columns are there
     bool plain = false;          // neither the table nor its indexes name the desk's collation
-    bool whole = false;          // every object of the current form there, as it was made
+    bool whole = false;          // every object of the current form there, as made at this schema version
     bool earlierObjects = false; // objects of an earlier form are left
     qint64 schemaVersion = -1;   // main's schema version the above was read at
     QStringList views;           // those that read the table as shipped, in lower case

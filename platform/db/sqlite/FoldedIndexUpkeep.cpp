@@ -106,7 +106,10 @@ bool makeIndex(sqlite3 *db, const FoldedIndexDefinition &d)
     for (const SchemaObject &object : objects)
         if (object.type != u"table" && !execute(db, object.sql))
             return false;
-    return true;
+    // The version the transaction commits: nothing below changes the schema.
+    const auto version = numberOf(db, QStringLiteral("PRAGMA main.schema_version"));
+    return version &&
+           execute(db, QStringLiteral("INSERT INTO main.%1 VALUES (%2)").arg(quotedName(d.stateTable)).arg(*version));
 }
 
 bool foldLogged(sqlite3 *db, const FoldedIndexDefinition &d)

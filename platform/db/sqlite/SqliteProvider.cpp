@@ -196,9 +196,11 @@ ResultTable SqliteProvider::execute(const QString &statement, qint64 *recordsAff
         m_deadline->start();
     for (const auto &hooks : m_hooks)
         translated = hooks->rewrite(m_db, translated);
-    if (m_db && !sqlite3_get_autocommit(m_db) && isCommit(translated))
+    if (m_db && !sqlite3_get_autocommit(m_db) && isCommit(translated)) {
         for (const auto &hooks : m_hooks)
             untimed([&] { hooks->beforeCommit(m_db); });
+        m_deadline->start(); // the COMMIT's own time starts after that work
+    }
     return runStatements(m_db, translated, recordsAffected, errors);
 }
 

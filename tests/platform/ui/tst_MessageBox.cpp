@@ -2,7 +2,6 @@
 #include "platform/ui/MessageBox.h"
 #include "tests/support/TestSupport.h"
 
-#include <QFontInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QTest>
@@ -27,16 +26,17 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, drawn);
         QString shown;
-        QString face;
+        bool inDeskFace = false;
         testsupport::whenModal([&](QWidget *modal) {
             auto *box = qobject_cast<QMessageBox *>(modal);
             shown = box->text();
-            face = QFontInfo(box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"))->font()).family();
+            inDeskFace =
+                testsupport::drawnInDeskFace(box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"))->font());
             box->accept();
         });
         QCOMPARE(platform::MsgBox(text, platform::MessageBoxStyle::Information), 1);
         QCOMPARE(shown, drawn);
-        QCOMPARE(face, QStringLiteral("DejaVu Sans Condensed"));
+        QVERIFY(inDeskFace);
     }
 };
 
