@@ -1,50 +1,32 @@
 #include "data/RegisterReplacement.h"
 
+#include "data/RegisterIndex.h"
+
 namespace memberimport {
 
 RegisterReplacement::RegisterReplacement(QString registerFile) : m_file(std::move(registerFile))
 {
 }
 
-RegisterReplacement::~RegisterReplacement()
+platform::sqlite::FoldedTableReplacement &RegisterReplacement::replacement()
 {
-    if (!m_begun)
-        return;
-    try {
-        m_connection.Execute(QStringLiteral("ROLLBACK"));
-    } catch (...) {
-        // Closing the connection ends the transaction anyway.
-    }
-    m_connection.Close();
-}
-
-void RegisterReplacement::begin()
-{
-    // Emptying and filling a register of a million members takes minutes:
-    // work that ends, so only a wait for another desk's lock is bounded.
-    m_connection.setConnectionString(demo::fileConnectionString(m_file) +
-                                     QStringLiteral(";Command Timeout=0;Busy Timeout=30000"));
-    m_connection.Open();
-    m_connection.Execute(QStringLiteral("BEGIN"));
-    m_begun = true;
-    m_connection.Execute(QStringLiteral("DELETE FROM tbAssociados"));
+    // Made at the first slice: a file refused before any member is read
+    // leaves nothing behind in the register.
+    if (!m_replacement)
+        m_replacement = std::make_unique<platform::sqlite::FoldedTableReplacement>(m_file, registers::memberIndex());
+    return *m_replacement;
 }
 
 void RegisterReplacement::write(const QList<demo::Member> &members)
 {
-    if (!m_begun)
-        begin();
     if (!members.isEmpty())
-        m_connection.Execute(demo::insertStatement(members));
+        replacement().write(demo::insertStatement(members, replacement().stagingTable()));
 }
 
 void RegisterReplacement::commit()
 {
-    if (!m_begun)
-        begin();
-    m_connection.Execute(QStringLiteral("COMMIT"));
-    m_connection.Close();
-    m_begun = false;
+    replacement().swapIn();
+    m_replacement.reset();
 }
 
 } // namespace memberimport

@@ -1,30 +1,33 @@
 #pragma once
 
 #include "data/MemberSink.h"
-#include "platform/db/access/Connection.h"
+#include "platform/db/sqlite/FoldedTableReplacement.h"
 
 #include <QString>
 
+#include <memory>
+
 namespace memberimport {
 
-// The members of a register file replaced in one transaction, written a
-// slice at a time as the import reads them: a desk searching meanwhile sees
-// the old register or the new one. The delivery table is never touched.
+// The members of a register file replaced: the new register is written and
+// indexed beside the old one, a slice at a time, and swapped in at commit in
+// a transaction that holds the file's write lock for a moment only. A desk
+// searching meanwhile sees the old register or the new one, and a desk
+// delivering into the same file never waits long. The delivery table is never
+// touched; without a commit the old register stays as it was.
 class RegisterReplacement final : public MemberSink
 {
 public:
     explicit RegisterReplacement(QString registerFile);
-    ~RegisterReplacement() override; // the old register stays unless committed
 
     void write(const QList<demo::Member> &members) override;
     void commit() override;
 
 private:
-    void begin();
+    platform::sqlite::FoldedTableReplacement &replacement();
 
     QString m_file;
-    platform::Connection m_connection;
-    bool m_begun = false;
+    std::unique_ptr<platform::sqlite::FoldedTableReplacement> m_replacement;
 };
 
 } // namespace memberimport

@@ -368,8 +368,8 @@ void tst_NameMatching::embeddedIndexAgreesWithTheScanAfterEveryWriter()
     } else {
         QByteArray sql = OutsideEdits;
         if (writer == u"triggers")
-            sql.prepend("DROP TRIGGER ixAssociados_pendentes_v2_insert; DROP TRIGGER ixAssociados_pendentes_v2_update;"
-                        "DROP TRIGGER ixAssociados_pendentes_v2_delete;");
+            sql.prepend("DROP TRIGGER ixAssociados_pendentes_v3_insert; DROP TRIGGER ixAssociados_pendentes_v3_update;"
+                        "DROP TRIGGER ixAssociados_pendentes_v3_delete;");
         // SQLite's own recipe for changing a table: made anew beside, copied,
         // renamed, its triggers put back as they were saved; written meanwhile.
         if (writer == u"migration")
@@ -420,7 +420,7 @@ void tst_NameMatching::embeddedIndexAgreesWithTheScanAfterEveryWriter()
         return;
     // The next desk made the index current again: its triggers back, the log taken in.
     QCOMPARE(next->query(u"SELECT (SELECT count(*) FROM sqlite_schema WHERE type = 'trigger' AND name GLOB "
-                         "'ixAssociados_pendentes_v2_*') || ' ' || (SELECT count(*) FROM ixAssociados_pendentes_v2)"_qs)
+                         "'ixAssociados_pendentes_v3_*') || ' ' || (SELECT count(*) FROM ixAssociados_pendentes_v3)"_qs)
                  .rows.value(0, 0)
                  .toString(),
              u"3 0"_qs);
@@ -513,7 +513,7 @@ void tst_NameMatching::embeddedIndexFollowsTheDesksOwnWrites()
     m_embedded.Execute(QStringLiteral("COMMIT"));
     QCOMPARE(embeddedIds(QStringLiteral("%zelia%")), QList<qint64>{500});
     QCOMPARE(
-        m_embedded.query(QStringLiteral("SELECT count(*) FROM ixAssociados_pendentes_v2")).rows.value(0, 0).toInt(), 0);
+        m_embedded.query(QStringLiteral("SELECT count(*) FROM ixAssociados_pendentes_v3")).rows.value(0, 0).toInt(), 0);
 }
 
 QTEST_GUILESS_MAIN(tst_NameMatching)
