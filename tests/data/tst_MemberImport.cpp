@@ -1,6 +1,7 @@
 #include "data/DemoDatabase.h"
 #include "tests/support/TestSupport.h"
 
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -13,6 +14,7 @@ class tst_MemberImport : public QObject
 private slots:
     void loadsTheRegister_data();
     void loadsTheRegister();
+    void importCutShortIsClearedByTheNext();
 };
 
 namespace {
@@ -30,6 +32,30 @@ QStringList tableRows(const QString &file, const QString &statement)
 }
 
 const QString OldRow = u"999|||Antigo||NULL|NULL"_qs;
+
+// The register file as each test begins: one member, one delivery, and an
+// index and a trigger of the site's own on the member table.
+QString oldRegister(const QTemporaryDir &dir)
+{
+    demo::createSchemaOnly(dir.path());
+    const QString file = demo::demoFiles(dir.path()).haldor;
+    demo::insertMembers(file, {{999, {}, {}, u"Antigo"_qs, {}, {}, {}}});
+    testsupport::executeOn(demo::fileConnectionString(file),
+                           u"INSERT INTO tbVelunas (socio_id, base_dados, data, convite_no) VALUES (999, 1, "
+                           "'2027-01-01 10:00:00', 1); CREATE INDEX ixSite_email ON tbAssociados (email); "
+                           "CREATE TRIGGER trSite_nome AFTER UPDATE ON tbAssociados BEGIN SELECT 1; END"_qs);
+    return file;
+}
+
+// What an import leaves in the file besides the register: the site's own
+// objects on the member table, and nothing of its staging or of the old rows.
+QStringList besidesTheRegister(const QString &file)
+{
+    return tableRows(file, u"SELECT name || ' on ' || tbl_name FROM sqlite_schema WHERE name LIKE '%site%' "
+                           "OR name LIKE 'carga%' OR name LIKE 'retirado%' ORDER BY name"_qs);
+}
+
+const QStringList SiteObjects = {u"ixSite_email on tbAssociados"_qs, u"trSite_nome on tbAssociados"_qs};
 
 // One line for each reason a line is rejected, between two good ones; the
 // name on lines 3 and 4 spans both, so the count goes on through it.
@@ -187,14 +213,9 @@ void tst_MemberImport::loadsTheRegister()
     QFETCH(QString, report);
     QFETCH(QString, shared);
     QTemporaryDir dir;
-    demo::createSchemaOnly(dir.path());
-    const QString file = demo::demoFiles(dir.path()).haldor;
-    demo::insertMembers(file, {{999, {}, {}, u"Antigo"_qs, {}, {}, {}}});
+    const QString file = oldRegister(dir);
     const QString mirva = demo::demoFiles(dir.path()).mirva;
     demo::insertMembers(mirva, {{4, {}, {}, u"Outra"_qs, {}, {}, {}}, {5, {}, {}, u"Outro"_qs, {}, {}, {}}});
-    testsupport::executeOn(demo::fileConnectionString(file), u"INSERT INTO tbVelunas (socio_id, base_dados, "
-                                                             "data, convite_no) VALUES (999, 1, "
-                                                             "'2027-01-01 10:00:00', 1)"_qs);
 
     const ImportRun run = runImport(arguments, file, csv, dir.path());
 
@@ -213,6 +234,38 @@ void tst_MemberImport::loadsTheRegister()
         QVERIFY2(run.rejected.at(i).second.contains(expected.last()), qPrintable(run.rejected.at(i).second));
     }
     QCOMPARE(tableRows(file, u"SELECT socio_id, convite_no FROM tbVelunas"_qs), QStringList{u"999|1"_qs});
+    QCOMPARE(besidesTheRegister(file), SiteObjects);
+}
+
+void tst_MemberImport::importCutShortIsClearedByTheNext()
+{
+    QTemporaryDir dir;
+    const QString file = oldRegister(dir);
+    QByteArray csv = "contacto_id;nome\n";
+    for (int i = 1; i <= 300000; ++i)
+        csv += QByteArray::number(i) + ";Associado " + QByteArray::number(i) + '\n';
+    QFile export_(dir.filePath(u"export.csv"_qs));
+    QVERIFY(export_.open(QIODevice::WriteOnly) && export_.write(csv) == csv.size());
+    export_.close();
+
+    // Killed while it fills the new register beside the old one; meanwhile a
+    // second import is refused, and after it the lock is taken over.
+    QProcess import;
+    import.start(testsupport::binaryDir() + u"/import_members"_qs, {file, export_.fileName()});
+    QVERIFY(import.waitForStarted());
+    const QString staged = u"SELECT count(*) FROM sqlite_schema WHERE name = 'carga_tbAssociados'"_qs;
+    QTRY_VERIFY_WITH_TIMEOUT(tableRows(file, staged) == QStringList{u"1"_qs}, 60000);
+    const ImportRun second = runImport({u"CSV"_qs}, file, "contacto_id;nome\n8;Outra\n", dir.path());
+    QCOMPARE(second.exitCode, 1);
+    QVERIFY2(second.output.contains(u"another import of"_qs), qPrintable(second.output));
+    import.kill();
+    QVERIFY(import.waitForFinished());
+    QCOMPARE(tableRows(file, u"SELECT * FROM vwAssociados_Completos"_qs), QStringList{u"||Antigo||NULL|999|NULL"_qs});
+
+    const ImportRun run = runImport({u"CSV"_qs}, file, "contacto_id;nome\n7;Nova\n", dir.path());
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(tableRows(file, u"SELECT contacto_id, nome_union FROM tbAssociados"_qs), QStringList{u"7|Nova"_qs});
+    QCOMPARE(besidesTheRegister(file), SiteObjects);
 }
 
 QTEST_MAIN(tst_MemberImport)

@@ -4,7 +4,6 @@
 #include "platform/db/sql/SqlTokenizer.h"
 #include "platform/db/sqlite/FoldedIndexObjects.h"
 #include "platform/db/sqlite/FoldedIndexUpkeep.h"
-#include "platform/db/sqlite/PlainTable.h"
 #include "platform/db/sqlite/SqliteFunctions.h"
 #include "platform/db/sqlite/SqliteProvider.h"
 #include "platform/db/sqlite/SqliteQuery.h"
@@ -12,6 +11,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QThread>
 
 #include <algorithm>
 #include <limits>
@@ -29,25 +29,33 @@ using sql::TokenKind;
 const QString StagingPrefix = QStringLiteral("carga_");
 const QString RetiredPrefix = QStringLiteral("retirado_");
 
-// Rows per transaction of the slices, grown or shrunk so that each holds the
-// write lock for tens of milliseconds on any machine: short enough for a
-// delivery waiting on it, long enough that the commits do not cost the most.
+// How long one transaction of the slices may hold the file's write lock, and
+// how long it is then left free: a desk waiting for the lock tries again every
+// few milliseconds, so it gets in between two slices.
+constexpr qint64 SliceBudgetMs = 60;
+constexpr unsigned long PauseMs = 10;
+
+// Rows (or pages) per slice, grown or shrunk to the budget on any machine:
+// short enough for a delivery waiting on it, long enough that the commits do
+// not cost the most.
 class SliceSize
 {
 public:
+    explicit SliceSize(int rows) : m_rows(rows) {}
+
     int rows() const { return m_rows; }
     void start() { m_timer.start(); }
     void finished()
     {
         const qint64 ms = m_timer.elapsed();
-        if (ms < 30 && m_rows < 64000)
+        if (ms < SliceBudgetMs / 2 && m_rows < 65536)
             m_rows *= 2;
-        else if (ms > 120 && m_rows > 250)
+        else if (ms > SliceBudgetMs * 2 && m_rows > 64)
             m_rows /= 2;
     }
 
 private:
-    int m_rows = 2000;
+    int m_rows;
     QElapsedTimer m_timer;
 };
 
@@ -68,6 +76,12 @@ constexpr GrowingShadow GrowingShadows[] = {
     {QLatin1String("_content"), QLatin1String("1")},
     {QLatin1String("_docsize"), QLatin1String("1")},
 };
+
+// Leaves the write lock free for a moment after a slice's commit.
+void pause()
+{
+    QThread::msleep(PauseMs);
+}
 
 FoldedIndexDefinition prefixed(FoldedIndexDefinition d, const QString &prefix)
 {
@@ -117,8 +131,26 @@ bool isVirtual(const SchemaObject &object)
 } // namespace
 
 FoldedTableReplacement::FoldedTableReplacement(const QString &file, FoldedIndexDefinition definition)
-    : m_file(file), m_live(std::move(definition)), m_staging(prefixed(m_live, StagingPrefix))
+    : m_file(file), m_live(std::move(definition)), m_staging(prefixed(m_live, StagingPrefix)),
+      m_onlyReplacement(file + QStringLiteral(".carga.lock"))
 {
+    // One replacement of a file at a time: a second one would clear away the
+    // staging table the first is filling. A lock left by a process that died is
+    // taken over; a lock is never old enough to be taken from a live one.
+    m_onlyReplacement.setStaleLockTime(0);
+    if (!m_onlyReplacement.tryLock(0)) {
+        qint64 pid = 0;
+        QString host, program;
+        m_onlyReplacement.getLockInfo(&pid, &host, &program);
+        throw RuntimeError(ProviderError::OpenFailed,
+                           m_onlyReplacement.error() == QLockFile::LockFailedError
+                               ? QStringLiteral("another import of %1 is running (process %2 on %3)")
+                                     .arg(QDir::toNativeSeparators(file))
+                                     .arg(pid)
+                                     .arg(host)
+                               : QStringLiteral("%1 cannot be locked for the import")
+                                     .arg(QDir::toNativeSeparators(m_onlyReplacement.fileName())));
+    }
     const int rc =
         sqlite3_open_v2(existingFileUri(file).constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr);
     if (rc != SQLITE_OK || installDeskFunctions(m_db) != SQLITE_OK) {
@@ -148,6 +180,8 @@ FoldedTableReplacement::FoldedTableReplacement(const QString &file, FoldedIndexD
 
 FoldedTableReplacement::~FoldedTableReplacement()
 {
+    if (m_writing)
+        execute(m_db, QStringLiteral("ROLLBACK"));
     if (!m_swapped) {
         try {
             clearAway(StagingPrefix);
@@ -168,6 +202,7 @@ void FoldedTableReplacement::fail(const QString &what) const
     const QString message = QString::fromUtf8(sqlite3_errmsg(m_db));
     if (!sqlite3_get_autocommit(m_db))
         execute(m_db, QStringLiteral("ROLLBACK"));
+    m_writing = false;
     throw RuntimeError(ProviderError::StatementFailed,
                        QStringLiteral("[SQLite] %1 (%2): %3").arg(what, message, QDir::toNativeSeparators(m_file)));
 }
@@ -240,20 +275,38 @@ void FoldedTableReplacement::prepareStaging() const
     for (const SchemaObject &object : indexObjects(m_staging))
         if (object.type == u"table" && object.name != m_staging.changeLog && object.name != m_staging.stateTable)
             run(object.sql);
+    // No merging while it is filled (FTS5 would merge dozens of segments at once
+    // inside some slice; 1999 is the most it takes): this import merges them in
+    // slices of its own.
+    setTextIndexMerging(m_staging.textIndex, 0, 1999);
     if (!change.commit())
         fail(QStringLiteral("the staging table could not be made"));
 }
 
 void FoldedTableReplacement::write(const QString &statements)
 {
-    transact(statements);
+    // Writes gathered into transactions of about the budget, their commit
+    // included: one each would spend the import's time on commits.
+    if (!m_writing) {
+        run(QStringLiteral("BEGIN IMMEDIATE"));
+        m_writing = true;
+        m_writingSince.start();
+    }
+    run(statements);
+    if (m_writingSince.elapsed() + m_lastCommitMs >= SliceBudgetMs)
+        finishWriting();
 }
 
-void FoldedTableReplacement::transact(const QString &statements) const
+void FoldedTableReplacement::finishWriting()
 {
-    run(QStringLiteral("BEGIN IMMEDIATE"));
-    run(statements);
+    if (!m_writing)
+        return;
+    QElapsedTimer commit;
+    commit.start();
     run(QStringLiteral("COMMIT"));
+    m_writing = false;
+    m_lastCommitMs = std::min(commit.elapsed(), SliceBudgetMs / 2);
+    pause();
 }
 
 void FoldedTableReplacement::indexStaging() const
@@ -263,7 +316,7 @@ void FoldedTableReplacement::indexStaging() const
         QStringLiteral("SELECT max(%1) FROM (SELECT %1 FROM main.%2 WHERE %1 > ?1 ORDER BY %1 LIMIT ?2)")
             .arg(key, quotedName(m_staging.table));
     QString after = QString::number(std::numeric_limits<qint64>::min());
-    SliceSize size;
+    SliceSize size(2000);
     for (;;) {
         const auto last = textRows(m_db, slice, {after, QString::number(size.rows())});
         if (!last)
@@ -277,13 +330,47 @@ void FoldedTableReplacement::indexStaging() const
             fail(QStringLiteral("the new register could not be indexed"));
         run(QStringLiteral("COMMIT"));
         size.finished();
+        pause();
         after = upTo;
+    }
+}
+
+void FoldedTableReplacement::setTextIndexMerging(const QString &index, int automerge, int crisismerge) const
+{
+    const QString name = quotedName(index);
+    run(QStringLiteral("INSERT INTO main.%1 (%1, rank) VALUES ('automerge', %2); "
+                       "INSERT INTO main.%1 (%1, rank) VALUES ('crisismerge', %3)")
+            .arg(name)
+            .arg(automerge)
+            .arg(crisismerge));
+}
+
+// Filled a slice at a time, the text index holds many small segments: they
+// are merged in slices too (FTS5's own merging would do it in one go, inside
+// some slice's transaction), so that searches read few.
+void FoldedTableReplacement::mergeTextIndex() const
+{
+    const QString merge =
+        QStringLiteral("INSERT INTO main.%1 (%1, rank) VALUES ('merge', %2)").arg(quotedName(m_staging.textIndex));
+    SliceSize pages(200);
+    for (;;) {
+        const int before = sqlite3_total_changes(m_db);
+        pages.start();
+        run(QStringLiteral("BEGIN IMMEDIATE"));
+        run(merge.arg(pages.rows()));
+        run(QStringLiteral("COMMIT"));
+        pages.finished();
+        pause();
+        if (sqlite3_total_changes(m_db) - before < 2) // FTS5's sign that nothing was left to merge
+            return;
     }
 }
 
 void FoldedTableReplacement::swap() const
 {
     run(QStringLiteral("BEGIN IMMEDIATE"));
+    // FTS5's own merging from now on, as in an index the desk made.
+    setTextIndexMerging(m_staging.textIndex, 4, 16);
     const auto schema = readMainSchema(m_db);
     if (!schema)
         fail(QStringLiteral("the register's schema could not be read"));
@@ -332,7 +419,9 @@ void FoldedTableReplacement::swap() const
 
 void FoldedTableReplacement::swapIn()
 {
+    finishWriting();
     indexStaging();
+    mergeTextIndex();
     swap();
     m_swapped = true;
     clearRetired();
@@ -360,12 +449,18 @@ void FoldedTableReplacement::emptyTable(const QString &table, const QString &row
     const QString key = columns.isEmpty() ? QStringLiteral("rowid") : columns.join(QStringLiteral(", "));
     const QString slice = QStringLiteral("DELETE FROM main.%1 WHERE (%2) IN (SELECT %2 FROM main.%1 WHERE %3 LIMIT %4)")
                               .arg(quotedName(table), key, rows);
-    SliceSize size;
-    do {
+    SliceSize size(2000);
+    for (;;) {
         size.start();
-        transact(slice.arg(size.rows()));
+        run(QStringLiteral("BEGIN IMMEDIATE"));
+        run(slice.arg(size.rows()));
+        const int deleted = sqlite3_changes(m_db);
+        run(QStringLiteral("COMMIT"));
         size.finished();
-    } while (sqlite3_changes(m_db) > 0);
+        pause();
+        if (deleted == 0)
+            return;
+    }
 }
 
 bool FoldedTableReplacement::isOurs(const QString &name, const QString &prefix) const

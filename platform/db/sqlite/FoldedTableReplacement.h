@@ -2,6 +2,8 @@
 
 #include "platform/db/sqlite/FoldedIndexDefinition.h"
 
+#include <QElapsedTimer>
+#include <QLockFile>
 #include <QString>
 
 struct sqlite3;
@@ -27,7 +29,9 @@ public:
     // The name the new rows are written under until the swap.
     QString stagingTable() const;
 
-    // Runs statements that write the staging table, in one transaction.
+    // Runs statements that write the staging table; they are committed with
+    // the next ones written within a few tens of milliseconds, and all at the
+    // swap.
     void write(const QString &statements);
 
     // Indexes the new rows, swaps them in, and clears the old rows away.
@@ -35,7 +39,7 @@ public:
 
 private:
     void run(const QString &statements) const;
-    void transact(const QString &statements) const;
+    void finishWriting();
     bool isOurs(const QString &name, const QString &prefix) const;
     void clearAway(const QString &prefix) const;
     void clearRetired() const;
@@ -43,13 +47,19 @@ private:
     void prepareStaging() const;
     void indexStaging() const;
     void swap() const;
+    void setTextIndexMerging(const QString &index, int automerge, int crisismerge) const;
+    void mergeTextIndex() const;
     [[noreturn]] void fail(const QString &what) const;
 
     QString m_file;
     FoldedIndexDefinition m_live;
     FoldedIndexDefinition m_staging;
+    QLockFile m_onlyReplacement;
     sqlite3 *m_db = nullptr;
     bool m_swapped = false;
+    mutable bool m_writing = false; // a transaction of written statements is open
+    QElapsedTimer m_writingSince;
+    qint64 m_lastCommitMs = 0; // the last one's commit, counted in the next one's time
 };
 
 } // namespace platform::sqlite
