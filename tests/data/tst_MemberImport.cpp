@@ -219,7 +219,7 @@ void tst_MemberImport::loadsTheRegister()
 
     const ImportRun run = runImport(arguments, file, csv, dir.path());
 
-    QCOMPARE(run.exitCode, exitCode);
+    QVERIFY2(run.exitCode == exitCode, qPrintable(run.output));
     QVERIFY2(run.output.contains(report.contains(u"%1"_qs) ? report.arg(file) : report), qPrintable(run.output));
     QVERIFY2(shared.isEmpty() ? !run.output.contains(u"warning:"_qs)
                               : run.output.contains(u"values are also in %1 (%2)"_qs.arg(mirva, shared)),
@@ -244,7 +244,7 @@ void tst_MemberImport::importCutShortIsClearedByTheNext()
     QByteArray csv = "contacto_id;nome\n";
     for (int i = 1; i <= 300000; ++i)
         csv += QByteArray::number(i) + ";Associado " + QByteArray::number(i) + '\n';
-    QFile export_(dir.filePath(u"export.csv"_qs));
+    QFile export_(dir.filePath(u"large.csv"_qs)); // runImport writes export.csv
     QVERIFY(export_.open(QIODevice::WriteOnly) && export_.write(csv) == csv.size());
     export_.close();
 

@@ -18,9 +18,11 @@ bool openToolInput(QFile &file, const QString &path, QString *why)
             *why = QStringLiteral("standard input is a console or a device, not a file: redirect the file to it");
             return false;
         }
-        // Text mode would drop every CR and stop at the first Ctrl-Z.
+        // Text mode would drop every CR and stop at the first Ctrl-Z. Read
+        // through the descriptor: through the FILE, Qt on Windows answers a
+        // read after the end with an error rather than with nothing.
         _setmode(_fileno(stdin), _O_BINARY);
-        if (!file.open(stdin, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::DontCloseHandle)) {
+        if (!file.open(_fileno(stdin), QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::DontCloseHandle)) {
             *why = file.errorString();
             return false;
         }
