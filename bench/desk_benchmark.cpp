@@ -3,6 +3,7 @@
 // beside each figure, the same statements run straight on the sqlite3 C API.
 // Usage: QT_QPA_PLATFORM=offscreen desk_benchmark [largest register size]
 #include "BenchFigures.h"
+#include "BenchRegisters.h"
 
 #include "app/frmMain.h"
 #include "app/frmMainResults.h"
@@ -41,34 +42,8 @@ namespace {
 
 using bench::Figure;
 using bench::median;
+using bench::registerOf;
 using bench::Repeats;
-
-// Members whose names hold chosen words, so that a name matches 1, 1,000 or
-// 100,000 of them.
-QList<demo::Member> registerOf(int count, qint64 firstId, const QString &prefix)
-{
-    QList<demo::Member> members;
-    members.reserve(count);
-    for (int i = 0; i < count; ++i) {
-        demo::Member m;
-        m.contactoId = firstId + i;
-        m.noEmpresa = QString::number(100000 + i);
-        m.noSocio = prefix + QString::number(i);
-        QString name = QStringLiteral("Sócio %1 Ribeiro").arg(i);
-        if (i < 1000)
-            name += QStringLiteral(" Milhar");
-        if (i < 100000)
-            name += QStringLiteral(" Centena");
-        if (i == count / 2)
-            name = QStringLiteral("Zacarias Único Quintela");
-        m.nome = name;
-        m.empresa = QStringLiteral("Empresa %1, Lda.").arg(i % 997);
-        m.email = QStringLiteral("socio%1@exemplo.pt").arg(i);
-        m.activo = 1;
-        members.append(m);
-    }
-    return members;
-}
 
 double residentMemoryMiB()
 {

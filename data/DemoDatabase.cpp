@@ -65,7 +65,20 @@ void createSchemaOnly(const QString &folder)
         platform::sqlite::createDatabaseFile(files.mirva, schema::script("sqlite-members.sql"));
 }
 
-void insertMembers(const QString &databaseFile, const QList<Member> &members, Replace replace)
+QString insertStatement(const QList<Member> &members, const QString &table)
+{
+    QStringList rows;
+    for (const Member &member : members)
+        rows << QStringLiteral("(%1, %2, %3, %4, %5, %6, %7)")
+                    .arg(QString::number(member.contactoId), quoted(member.noEmpresa), quoted(member.noSocio),
+                         quoted(member.nome), quoted(member.empresa), literal(member.email), literal(member.activo));
+    return QStringLiteral("INSERT INTO %1 (contacto_id, no_empresa, no_socio, nome_union, "
+                          "empresa, email, activo) VALUES\n")
+               .arg(quoted(table, QLatin1Char('"'))) +
+           rows.join(QStringLiteral(",\n"));
+}
+
+void insertMembers(const QString &databaseFile, const QList<Member> &members)
 {
     // Its COMMIT folds the members into the register's index, in the same transaction.
     registers::installMemberIndex();
@@ -77,20 +90,8 @@ void insertMembers(const QString &databaseFile, const QList<Member> &members, Re
     constexpr qsizetype RowsPerSlice = 1000;
     try {
         connection.Execute(QStringLiteral("BEGIN"));
-        if (replace == Replace::AllMembers)
-            connection.Execute(QStringLiteral("DELETE FROM tbAssociados"));
-        for (qsizetype first = 0; first < members.size(); first += RowsPerSlice) {
-            QStringList rows;
-            for (const Member &member : members.mid(first, RowsPerSlice))
-                rows << QStringLiteral("(%1, %2, %3, %4, %5, %6, %7)")
-                            .arg(QString::number(member.contactoId), quoted(member.noEmpresa), quoted(member.noSocio),
-                                 quoted(member.nome), quoted(member.empresa), literal(member.email),
-                                 literal(member.activo));
-            connection.Execute(
-                QStringLiteral("INSERT INTO tbAssociados (contacto_id, no_empresa, no_socio, nome_union, "
-                               "empresa, email, activo) VALUES\n") +
-                rows.join(QStringLiteral(",\n")));
-        }
+        for (qsizetype first = 0; first < members.size(); first += RowsPerSlice)
+            connection.Execute(insertStatement(members.mid(first, RowsPerSlice)));
         connection.Execute(QStringLiteral("COMMIT"));
     } catch (...) {
         // A failed slice leaves the transaction open; nothing of it is kept.

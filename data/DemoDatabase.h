@@ -41,12 +41,13 @@ ConnectionStrings connectionStrings(const QString &folder);
 // no members. Raises a RuntimeError on failure.
 void createSchemaOnly(const QString &folder);
 
-enum class Replace { Nothing, AllMembers };
+// The statement that adds these members to a member table (tbAssociados, or
+// its new copy while an import fills it): one slice of a register, a
+// thousand rows or so.
+QString insertStatement(const QList<Member> &members, const QString &table = QStringLiteral("tbAssociados"));
 
-// Adds members to a register file, in one transaction; with AllMembers the
-// members already there go in that same transaction, so a desk searching
-// meanwhile sees the old register or the new one, never a mixture.
-void insertMembers(const QString &databaseFile, const QList<Member> &members, Replace replace = Replace::Nothing);
+// Adds members to a register file, in one transaction.
+void insertMembers(const QString &databaseFile, const QList<Member> &members);
 
 // Reproducible synthetic members: Portuguese names with accents and
 // apostrophes, shared name parts, company numbers shared with the other

@@ -1,151 +1,80 @@
 #include "data/MemberImport.h"
 
 #include "data/CsvRecords.h"
+#include "data/IdLedger.h"
 #include "data/RegisterIndex.h"
+#include "data/RegisterReplacement.h"
 #include "platform/db/access/Connection.h"
 #include "platform/db/access/ConnectionString.h"
-#include "platform/db/sql/TextFolding.h"
+#include "platform/os/ToolInput.h"
 #include "platform/runtime/RuntimeError.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
 
 namespace memberimport {
 
 namespace {
 
-enum Column { ContactoId, NoEmpresa, NoSocio, NomeUnion, Empresa, Email, Activo, ColumnCount };
+// Rows in one statement, as demo::insertMembers sends them.
+constexpr qsizetype SliceRows = 1000;
 
-// The desk's one folding, letters and digits only: "N.º Sócio" -> "nosocio".
-QString folded(const QString &name)
-{
-    QString result;
-    for (const QChar c : platform::sql::foldCaseAndAccents(name))
-        if (c.isLetterOrNumber())
-            result += c;
-    return result;
-}
-
-int columnOf(const QString &headerName)
-{
-    const QList<QStringList> accepted = acceptedHeaderNames();
-    const QString name = folded(headerName);
-    for (int column = 0; column < accepted.size(); ++column)
-        for (const QString &synonym : accepted.at(column))
-            if (folded(synonym) == name)
-                return column;
-    return -1;
-}
-
-QVariant activoValue(const QString &text, bool *ok)
-{
-    *ok = true;
-    const QString value = folded(text);
-    if (value.isEmpty())
-        return QVariant();
-    bool number = false;
-    const qlonglong converted = text.trimmed().toLongLong(&number);
-    if (number)
-        return converted;
-    static const QStringList yes = {u"sim"_qs, u"s"_qs, u"activo"_qs, u"ativo"_qs, u"verdadeiro"_qs, u"true"_qs};
-    static const QStringList no = {u"nao"_qs, u"n"_qs, u"inactivo"_qs, u"inativo"_qs, u"falso"_qs, u"false"_qs};
-    if (yes.contains(value))
-        return 1;
-    if (no.contains(value))
-        return 0;
-    *ok = false;
-    return QVariant();
-}
-
-QVariant optionalText(const QString &text)
-{
-    return text.isEmpty() ? QVariant() : QVariant(text);
-}
-
-class RowReader
+// The lines read since the last slice, in order: members, and lines rejected
+// for what they hold. Duplicate ids are found when the slice is handed on.
+class Slice
 {
 public:
-    Rows rows;
-
-    bool readHeader(const csv::Record &header)
+    Slice(IdLedger &ledger, MemberSink &sink, const RejectionHandler &rejected)
+        : m_ledger(ledger), m_sink(sink), m_rejected(rejected)
     {
-        m_columns.fill(-1, ColumnCount);
-        for (int field = 0; field < header.fields.size(); ++field) {
-            const QString name = header.fields.at(field).trimmed();
-            const int column = columnOf(name);
-            if (column < 0) {
-                if (!name.isEmpty())
-                    rows.ignoredColumns << name;
-            } else if (m_columns.at(column) >= 0) {
-                rows.problem = QStringLiteral("line %1: the columns \"%2\" and \"%3\" are both %4")
-                                   .arg(header.line)
-                                   .arg(header.fields.at(m_columns.at(column)).trimmed(), name,
-                                        acceptedHeaderNames().at(column).first());
-                return false;
-            } else {
-                m_columns[column] = field;
-            }
-        }
-        if (m_columns.at(ContactoId) < 0 || m_columns.at(NomeUnion) < 0) {
-            rows.problem = QStringLiteral("line %1: the header names no contacto_id or no nome_union column "
-                                          "(see --headers)")
-                               .arg(header.line);
-            return false;
-        }
-        m_width = header.fields.size();
-        return true;
     }
 
-    void readRow(const csv::Record &record)
+    bool full() const { return m_lines.size() >= SliceRows; }
+    void add(qint64 line, const demo::Member &member, const QString &reason) { m_lines.append({line, member, reason}); }
+
+    // Tells the rejected lines and, while the register may still be loaded,
+    // writes the members: all or nothing, after the first rejected line the
+    // rest is only read to list every other one.
+    void handOn(bool skipRejected, Outcome &outcome, qint64 &accepted)
     {
-        const QString reason = rowProblem(record);
-        if (!reason.isEmpty())
-            rows.rejected.append({record.line, reason});
+        QList<std::pair<qint64, qint64>> ids;
+        for (const Line &line : std::as_const(m_lines))
+            if (line.reason.isEmpty())
+                ids.append({line.member.contactoId, line.line});
+        const QList<qint64> earlier = m_ledger.take(ids);
+        QList<demo::Member> members;
+        qsizetype next = 0;
+        for (Line &line : m_lines) {
+            if (line.reason.isEmpty()) {
+                if (const qint64 first = earlier.at(next++); first > 0)
+                    line.reason =
+                        QStringLiteral("contacto_id %1 is already on line %2").arg(line.member.contactoId).arg(first);
+            }
+            if (line.reason.isEmpty()) {
+                members << line.member;
+            } else {
+                ++outcome.linesRejected;
+                if (m_rejected)
+                    m_rejected({line.line, line.reason});
+            }
+        }
+        accepted += members.size();
+        if ((skipRejected || outcome.linesRejected == 0) && !members.isEmpty())
+            m_sink.write(members);
+        m_lines.clear();
     }
 
 private:
-    QString field(const csv::Record &record, int column) const
+    struct Line
     {
-        return record.fields.value(m_columns.at(column)).trimmed();
-    }
-
-    QString rowProblem(const csv::Record &record)
-    {
-        if (record.unterminated)
-            return QStringLiteral("a quoted field is not closed before the end of the file");
-        for (qsizetype extra = m_width; extra < record.fields.size(); ++extra)
-            if (!record.fields.at(extra).trimmed().isEmpty())
-                return QStringLiteral("%1 fields where the header has %2").arg(record.fields.size()).arg(m_width);
+        qint64 line;
         demo::Member member;
-        const QString id = field(record, ContactoId);
-        if (id.isEmpty())
-            return QStringLiteral("contacto_id is missing");
-        bool ok = false;
-        member.contactoId = id.toLongLong(&ok);
-        if (!ok)
-            return QStringLiteral("contacto_id \"%1\" is not a whole number").arg(id);
-        if (const int first = m_firstLine.value(member.contactoId); first > 0)
-            return QStringLiteral("contacto_id %1 is already on line %2").arg(member.contactoId).arg(first);
-        member.nome = field(record, NomeUnion);
-        if (member.nome.isEmpty())
-            return QStringLiteral("nome_union is missing");
-        const QString activo = field(record, Activo);
-        member.activo = activoValue(activo, &ok);
-        if (!ok)
-            return QStringLiteral("activo \"%1\" is neither a number nor sim/não").arg(activo);
-        member.noEmpresa = field(record, NoEmpresa);
-        member.noSocio = field(record, NoSocio);
-        member.empresa = field(record, Empresa);
-        member.email = optionalText(field(record, Email));
-        m_firstLine.insert(member.contactoId, record.line);
-        rows.members << member;
-        return QString();
-    }
-
-    QList<int> m_columns;
-    qsizetype m_width = 0;
-    QHash<qint64, int> m_firstLine;
+        QString reason;
+    };
+    IdLedger &m_ledger;
+    MemberSink &m_sink;
+    const RejectionHandler &m_rejected;
+    QList<Line> m_lines;
 };
 
 bool holdsMemberTable(const QString &registerFile)
@@ -192,62 +121,90 @@ QList<qint64> idsInBoth(const QString &registerFile, const QString &otherRegiste
     return ids;
 }
 
+QString registerProblem(const QString &registerFile)
+{
+    if (!QFileInfo(registerFile).isFile())
+        return QStringLiteral("%1 is not there (--create-schema makes it)").arg(registerFile);
+    if (!holdsMemberTable(registerFile))
+        return QStringLiteral("%1 holds no member table tbAssociados").arg(registerFile);
+    return QString();
+}
+
 } // namespace
 
-QList<QStringList> acceptedHeaderNames()
+Outcome loadMembers(QIODevice &csv, MemberSink &sink, const Options &options, const RejectionHandler &rejected)
 {
-    // In the order of the columns above; the first name is the view's own.
-    return {
-        {u"contacto_id"_qs, u"contacto"_qs, u"id"_qs, u"id_contacto"_qs, u"código"_qs},
-        {u"no_empresa"_qs, u"nº empresa"_qs, u"n_empresa"_qs, u"número empresa"_qs, u"número de empresa"_qs},
-        {u"no_socio"_qs, u"nº sócio"_qs, u"n_socio"_qs, u"número sócio"_qs, u"número de sócio"_qs},
-        {u"nome_union"_qs, u"nome"_qs, u"nome completo"_qs},
-        {u"empresa"_qs, u"firma"_qs, u"entidade"_qs},
-        {u"email"_qs, u"e-mail"_qs, u"correio electrónico"_qs, u"correio eletrónico"_qs},
-        {u"activo"_qs, u"ativo"_qs, u"activa"_qs, u"ativa"_qs},
-    };
-}
-
-Rows readMembers(const QByteArray &csv)
-{
-    const QList<csv::Record> records = csv::readRecords(csv).records;
-    RowReader reader;
-    if (records.isEmpty()) {
-        reader.rows.problem = QStringLiteral("the file has no header row");
-        return reader.rows;
+    Outcome outcome;
+    csv::Reader reader(csv);
+    try {
+        csv::Record record;
+        MemberRows rows;
+        if (!reader.next(record))
+            outcome.problem =
+                reader.problem().isEmpty() ? QStringLiteral("the file has no header row") : reader.problem();
+        else
+            outcome.problem = rows.readHeader(record);
+        outcome.ignoredColumns = rows.ignoredColumns();
+        if (outcome.problem.isEmpty()) {
+            IdLedger ledger;
+            Slice slice(ledger, sink, rejected);
+            qint64 accepted = 0;
+            qint64 records = 0;
+            const auto handOn = [&] { slice.handOn(options.skipRejected, outcome, accepted); };
+            while (reader.next(record)) {
+                ++records;
+                demo::Member member;
+                const QString reason = rows.readMember(record, member);
+                slice.add(record.line, member, reason);
+                if (slice.full())
+                    handOn();
+            }
+            handOn();
+            if (!reader.problem().isEmpty())
+                outcome.problem = reader.problem();
+            else if (outcome.linesRejected > 0 && !options.skipRejected)
+                outcome.problem =
+                    QStringLiteral("%1 rejected, so nothing was loaded (--skip-rejected loads the "
+                                   "other lines)")
+                        .arg(outcome.linesRejected == 1 ? QStringLiteral("1 line was")
+                                                        : QStringLiteral("%1 lines were").arg(outcome.linesRejected));
+            else if (accepted == 0)
+                outcome.problem = records == 0 ? QStringLiteral("the file holds no members")
+                                               : QStringLiteral("every row was rejected");
+            if (outcome.problem.isEmpty()) {
+                sink.commit();
+                outcome.loaded = true;
+                outcome.membersLoaded = accepted;
+            }
+        }
+    } catch (const platform::RuntimeError &error) {
+        outcome.problem = error.description();
     }
-    if (!reader.readHeader(records.first()))
-        return reader.rows;
-    for (qsizetype i = 1; i < records.size(); ++i)
-        reader.readRow(records.at(i));
-    if (reader.rows.members.isEmpty())
-        reader.rows.problem = records.size() == 1 ? QStringLiteral("the file holds no members")
-                                                  : QStringLiteral("every row was rejected");
-    return reader.rows;
+    outcome.linesRead = reader.linesRead();
+    outcome.encoding = csv::encodingName(reader.encoding());
+    outcome.separator = reader.separator();
+    return outcome;
 }
 
-Outcome importMembers(const QString &registerFile, const QByteArray &csv)
+Outcome importMembers(const QString &registerFile, QIODevice &csv, const Options &options,
+                      const RejectionHandler &rejected)
 {
     // A register of an earlier build is brought to the current form when it is opened.
     registers::installMemberIndex();
-    Rows rows = readMembers(csv);
-    Outcome outcome{false, 0, rows.rejected, rows.ignoredColumns, rows.problem, {}, {}};
-    if (!outcome.problem.isEmpty())
-        return outcome;
+    Outcome outcome;
     try {
-        if (!QFileInfo(registerFile).isFile())
-            outcome.problem = QStringLiteral("%1 is not there (--create-schema makes it)").arg(registerFile);
-        else if (!holdsMemberTable(registerFile))
-            outcome.problem = QStringLiteral("%1 holds no member table tbAssociados").arg(registerFile);
-        if (!outcome.problem.isEmpty())
-            return outcome;
-        demo::insertMembers(registerFile, rows.members, demo::Replace::AllMembers);
+        outcome.problem = registerProblem(registerFile);
     } catch (const platform::RuntimeError &error) {
         outcome.problem = error.description();
-        return outcome;
     }
-    outcome.loaded = true;
-    outcome.rowsLoaded = rows.members.size();
+    if (!outcome.problem.isEmpty())
+        return outcome;
+    {
+        RegisterReplacement replacement(registerFile);
+        outcome = loadMembers(csv, replacement, options, rejected);
+    }
+    if (!outcome.loaded)
+        return outcome;
     outcome.otherRegister = otherRegisterOf(registerFile);
     try {
         outcome.sharedIds = idsInBoth(registerFile, outcome.otherRegister);
@@ -257,12 +214,17 @@ Outcome importMembers(const QString &registerFile, const QByteArray &csv)
     return outcome;
 }
 
-Outcome importMembersFromFile(const QString &registerFile, const QString &csvFile)
+Outcome importMembersFromFile(const QString &registerFile, const QString &csvPath, const Options &options,
+                              const RejectionHandler &rejected)
 {
-    QFile file(csvFile);
-    if (!file.open(QIODevice::ReadOnly))
-        return {false, 0, {}, {}, QStringLiteral("cannot read %1: %2").arg(csvFile, file.errorString()), {}, {}};
-    return importMembers(registerFile, file.readAll());
+    QFile file;
+    QString why;
+    if (!platform::openToolInput(file, csvPath, &why)) {
+        Outcome outcome;
+        outcome.problem = why;
+        return outcome;
+    }
+    return importMembers(registerFile, file, options, rejected);
 }
 
 } // namespace memberimport

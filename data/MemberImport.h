@@ -1,56 +1,63 @@
 #pragma once
 
-#include "data/DemoDatabase.h"
+#include "data/MemberRows.h"
+#include "data/MemberSink.h"
 
-#include <QByteArray>
-#include <QList>
+#include <QChar>
+#include <QIODevice>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // Loads a member register of the embedded database from a spreadsheet's CSV
-// export, for a site that keeps its members in a spreadsheet. The header row
-// names the columns of the register's view; the whole register is replaced
-// in one transaction, and the delivery table is never touched. The register's
-// index is made current in that same transaction, at its COMMIT through the
-// desk's connection (data/RegisterIndex.h says how a writer on the sqlite3 API
-// does the same).
+// export, for a site that keeps its members in a spreadsheet. The file is
+// read a piece at a time and its members written a slice at a time, so that
+// memory stays bounded whatever its size. Replacing a register with part of
+// a file drops members without a word, so by default any rejected line
+// leaves the register as it was. The register's index is made current in the
+// import's transaction, at its COMMIT through the desk's connection
+// (data/RegisterIndex.h says how a writer on the sqlite3 API does the same).
 namespace memberimport {
 
 struct Rejection
 {
-    int line = 0;
+    qint64 line = 0;
     QString reason;
 };
 
-struct Rows
+// Told each rejected line as the import comes to it, in the file's order.
+using RejectionHandler = std::function<void(const Rejection &)>;
+
+struct Options
 {
-    QList<demo::Member> members;
-    QList<Rejection> rejected;
-    QStringList ignoredColumns; // header names that map onto no column
-    QString problem;            // why nothing can be loaded; empty when rows can be
+    bool skipRejected = false; // load the good lines even when some are rejected
 };
 
 struct Outcome
 {
     bool loaded = false;
-    qsizetype rowsLoaded = 0;
-    QList<Rejection> rejected;
-    QStringList ignoredColumns;
-    QString problem; // why the register was left as it was
+    qint64 linesRead = 0;
+    qint64 membersLoaded = 0;
+    qint64 linesRejected = 0;
+    QString encoding;           // as csv::encodingName gives it
+    QChar separator;            // null when no line was read
+    QStringList ignoredColumns; // header names that map onto no column
+    QString problem;            // why nothing was loaded
     // The other register of the folder (haldor.db beside mirva.db), and the
     // loaded ids it holds too: ids must not overlap between the registers.
     QString otherRegister;
     QList<qint64> sharedIds;
 };
 
-// The header names each column accepts, compared without regard to case,
-// accents, blanks and punctuation: "Nº Sócio" is "no_socio".
-QList<QStringList> acceptedHeaderNames();
-
-Rows readMembers(const QByteArray &csv);
+// Reads members from csv into sink and commits it when they may be loaded.
+Outcome loadMembers(QIODevice &csv, MemberSink &sink, const Options &options, const RejectionHandler &rejected);
 
 // Replaces the members of a register file that holds the member table.
-Outcome importMembers(const QString &registerFile, const QByteArray &csv);
-Outcome importMembersFromFile(const QString &registerFile, const QString &csvFile);
+Outcome importMembers(const QString &registerFile, QIODevice &csv, const Options &options,
+                      const RejectionHandler &rejected);
+// The same from a file, a pipe, or "-" for standard input.
+Outcome importMembersFromFile(const QString &registerFile, const QString &csvPath, const Options &options,
+                              const RejectionHandler &rejected);
 
 } // namespace memberimport

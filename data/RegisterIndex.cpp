@@ -44,18 +44,19 @@ QList<platform::sqlite::FoldedIndexDefinition::View> viewsOf(const QString &scri
 
 const platform::sqlite::FoldedIndexDefinition &memberIndex()
 {
-    // v2: the index folded by the desk from a change log; v1 was kept by
-    // triggers that called the desk's folding.
+    // v3: a lookup table per number, so a register filled anew is swapped in
+    // by renaming; v2 had an index per number; v1 was kept by triggers that
+    // called the desk's folding.
     static const platform::sqlite::FoldedIndexDefinition definition{
         QStringLiteral("tbAssociados"),
         QStringLiteral("contacto_id"),
         QStringLiteral("nome_union"),
         {QStringLiteral("no_empresa"), QStringLiteral("no_socio")},
         viewsOf(schema::script("sqlite-members.sql")),
-        QStringLiteral("ixAssociados_nome_v2"),
-        QStringLiteral("ixAssociados_numeros_v2"),
-        QStringLiteral("ixAssociados_pendentes_v2"),
-        QStringLiteral("ixAssociados_versao_v2"),
+        QStringLiteral("ixAssociados_nome_v3"),
+        QStringLiteral("ixAssociados_numeros_v3"),
+        QStringLiteral("ixAssociados_pendentes_v3"),
+        QStringLiteral("ixAssociados_versao_v3"),
         {QStringLiteral("ixAssociados_nome_v*"), QStringLiteral("ixAssociados_numeros_v*"),
          QStringLiteral("ixAssociados_pendentes_v*"), QStringLiteral("ixAssociados_versao_v*")},
     };

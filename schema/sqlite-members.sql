@@ -1,7 +1,7 @@
 -- A member register of the embedded demo (one file per association).
 -- Plain SQLite: any SQLite program can read and write it. The desk compares
 -- names and numbers case- and accent-blind on its own connections, through
--- the index it keeps beside tbAssociados (ixAssociados_*_v2, see
+-- the index it keeps beside tbAssociados (ixAssociados_*_v3, see
 -- schema/README.md).
 CREATE TABLE tbAssociados (
     contacto_id INTEGER PRIMARY KEY,

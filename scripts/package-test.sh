@@ -138,7 +138,7 @@ printf '%s\r\n' 'Contacto;N\xba Empresa;N\xba S\xf3cio;Nome;Empresa;E-mail;Activ
     '101;7003;9003;Outro Repetido;X;;1' \
     '103;7004;9004;Rui Sim\xf5es;Y;;n\xe3o' | while IFS= read -r line; do printf '%b\n' "$line"; done \
     >"$root/home/maria/socios.csv"
-as_operator velunas-import-members haldor /home/maria/socios.csv >"$root/tmp/import.out" 2>"$root/tmp/import.err" ||
+as_operator velunas-import-members --skip-rejected haldor /home/maria/socios.csv >"$root/tmp/import.out" 2>"$root/tmp/import.err" ||
     {
         cat "$root/tmp/import.err"
         fail "the import"

@@ -15,3 +15,4 @@ else
 fi
 
 "$build/bin/desk_benchmark" "$@"
+"$build/bin/import_benchmark" "$@"

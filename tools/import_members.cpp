@@ -1,6 +1,6 @@
 // Loads a member register of the embedded database from a spreadsheet's CSV
 // export (installed as velunas-import-members).
-// Usage: import_members <haldor|mirva|register file> <file.csv>
+// Usage: import_members [--skip-rejected] <haldor|mirva|register file> <file.csv|->
 //        import_members --create-schema [folder]   (the registers, empty, where missing)
 //        import_members --headers                  (the header names it accepts)
 
@@ -39,40 +39,34 @@ int createSchema(const QString &folder, QTextStream &out, QTextStream &err)
     return 0;
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+// What was read, for the closing line: "5 lines read, 3 loaded, 1 rejected; UTF-8, separator ';'".
+QString tally(const memberimport::Outcome &outcome)
 {
-    QCoreApplication application(argc, argv);
-    const QStringList arguments = application.arguments().mid(1);
-    QTextStream out(stdout);
-    QTextStream err(stderr);
-    if (arguments.value(0) == QLatin1String("--headers") && arguments.size() == 1) {
-        for (const QStringList &names : memberimport::acceptedHeaderNames())
-            out << names.join(QLatin1String(", ")) << "\n";
-        return 0;
-    }
-    if (arguments.value(0) == QLatin1String("--create-schema") && arguments.size() <= 2)
-        return createSchema(arguments.value(1, QString::fromUtf8(deployment::DemoDir)), out, err);
-    if (arguments.size() != 2 || arguments.first().startsWith(QLatin1Char('-'))) {
-        const QString name = QCoreApplication::applicationName();
-        err << "usage: " << name << " <haldor|mirva|register file> <file.csv>\n"
-            << "       " << name << " --create-schema [folder]\n"
-            << "       " << name << " --headers\n";
-        return 2;
-    }
-    const QString target = registerFile(arguments.at(0));
-    const memberimport::Outcome outcome = memberimport::importMembersFromFile(target, arguments.at(1));
+    QString text = QStringLiteral("%1 %2 read, %3 loaded, %4 rejected")
+                       .arg(outcome.linesRead)
+                       .arg(outcome.linesRead == 1 ? QStringLiteral("line") : QStringLiteral("lines"))
+                       .arg(outcome.membersLoaded)
+                       .arg(outcome.linesRejected);
+    return text + QStringLiteral("; %1, separator '%2'").arg(outcome.encoding, outcome.separator);
+}
+
+int import(const QString &target, const QString &csv, const memberimport::Options &options, QTextStream &out,
+           QTextStream &err)
+{
+    const auto rejected = [&err](const memberimport::Rejection &rejection) {
+        err << "line " << rejection.line << " rejected: " << rejection.reason << "\n";
+    };
+    const memberimport::Outcome outcome = memberimport::importMembersFromFile(target, csv, options, rejected);
     for (const QString &name : outcome.ignoredColumns)
         err << "column \"" << name << "\" left out: it names no column of the register\n";
-    for (const memberimport::Rejection &rejection : outcome.rejected)
-        err << "line " << rejection.line << " rejected: " << rejection.reason << "\n";
     if (!outcome.loaded) {
-        err << QCoreApplication::applicationName() << ": " << outcome.problem << "; " << target << " is unchanged\n";
+        err << QCoreApplication::applicationName() << ": " << outcome.problem << "; " << target << " is unchanged";
+        if (!outcome.separator.isNull())
+            err << " (" << tally(outcome) << ")";
+        err << "\n";
         return 1;
     }
-    out << "Loaded " << outcome.rowsLoaded << " members into " << target << "; " << outcome.rejected.size()
-        << (outcome.rejected.size() == 1 ? " line" : " lines") << " rejected\n";
+    out << "Loaded " << outcome.membersLoaded << " members into " << target << " (" << tally(outcome) << ")\n";
     if (!outcome.sharedIds.isEmpty()) {
         QStringList first;
         for (qint64 id : outcome.sharedIds.mid(0, 10))
@@ -82,4 +76,33 @@ int main(int argc, char **argv)
             << "): the ids of the two registers must not overlap, or a delivery to one member refuses the other\n";
     }
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication application(argc, argv);
+    QStringList arguments = application.arguments().mid(1);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    if (arguments.value(0) == QLatin1String("--headers") && arguments.size() == 1) {
+        for (const QStringList &names : memberimport::acceptedHeaderNames())
+            out << names.join(QLatin1String(", ")) << "\n";
+        return 0;
+    }
+    if (arguments.value(0) == QLatin1String("--create-schema") && arguments.size() <= 2)
+        return createSchema(arguments.value(1, QString::fromUtf8(deployment::DemoDir)), out, err);
+    memberimport::Options options;
+    options.skipRejected = arguments.removeAll(QStringLiteral("--skip-rejected")) > 0;
+    // "-" alone is standard input; any other dash is an option this tool lacks.
+    if (arguments.size() != 2 || arguments.first().startsWith(QLatin1Char('-')) ||
+        (arguments.at(1).startsWith(QLatin1Char('-')) && arguments.at(1) != QLatin1String("-"))) {
+        const QString name = QCoreApplication::applicationName();
+        err << "usage: " << name << " [--skip-rejected] <haldor|mirva|register file> <file.csv|->\n"
+            << "       " << name << " --create-schema [folder]\n"
+            << "       " << name << " --headers\n";
+        return 2;
+    }
+    return import(registerFile(arguments.at(0)), arguments.at(1), options, out, err);
 }

@@ -18,14 +18,17 @@ constexpr std::array<char16_t, 32> HighControls = {0x20AC, 0x0081, 0x201A, 0x019
 QString decodeWindows1252(QByteArrayView bytes)
 {
     QString text(bytes.size(), Qt::Uninitialized);
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(bytes[i]);
-        text[i] = (byte >= 0x80 && byte <= 0x9F) ? QChar(HighControls[byte - 0x80]) : QChar(char16_t(byte));
-    }
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        text[i] = windows1252Character(static_cast<unsigned char>(bytes[i]));
     return text;
 }
 
 } // namespace
+
+QChar windows1252Character(unsigned char byte)
+{
+    return (byte >= 0x80 && byte <= 0x9F) ? QChar(HighControls[byte - 0x80]) : QChar(char16_t(byte));
+}
 
 QString decodeAnsiText(QByteArrayView bytes)
 {

@@ -10,4 +10,7 @@ namespace platform {
 // an UTF-8 reading would turn into replacement characters.
 QString decodeAnsiText(QByteArrayView bytes);
 
+// The character of one byte in Windows-1252.
+QChar windows1252Character(unsigned char byte);
+
 } // namespace platform

@@ -3,20 +3,25 @@
 // gets two invitations, the numbers have no gaps, and every delivery a desk
 // reported is in the table. The same while deliveries are undone and the
 // report reads meanwhile: an undone number is never given again, its row is
-// in the record, and the report sees every number once.
+// in the record, and the report sees every number once. And while a register
+// of a million members is imported into HALDOR's file: every delivery and
+// search still works, on the old register or the new one.
 #include "tests/support/DeskFixture.h"
 
 #include "report/DeliveryReport.h"
 
+#include <QFile>
 #include <QMap>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSet>
+#include <QTextStream>
 #include <QtTest>
 
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -60,6 +65,36 @@ QList<demo::Member> registerMembers(int reg)
     return members;
 }
 
+// Members imported while the desks deliver: HALDOR's pool as it is, and as
+// many more as a large association has (fewer where the tests run emulated).
+#ifdef Q_OS_WIN
+constexpr int ImportedMembers = 100000;
+#else
+constexpr int ImportedMembers = 1000000;
+#endif
+
+// A name of letters only: a pool's number typed at a desk finds no imported name.
+QString importedName(int i)
+{
+    QString letters = QString::number(i);
+    for (QChar &c : letters)
+        c = QLatin1Char(char('a' + c.digitValue()));
+    return QStringLiteral("Associado Novo ") + letters;
+}
+
+void writeImportFile(const QString &path)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QTextStream out(&file);
+    out << "contacto_id;no_empresa;no_socio;nome;empresa;email;activo\n";
+    for (const demo::Member &m : registerMembers(1))
+        out << m.contactoId << ';' << m.noEmpresa << ';' << m.noSocio << ';' << m.nome << ';' << m.empresa << ';'
+            << m.email.toString() << ";1\n";
+    for (int i = MembersPerRegister + 1; i <= ImportedMembers; ++i)
+        out << i << ';' << 10000000 + i << ";N" << i << ';' << importedName(i) << ";Empresa;;1\n";
+}
+
 struct Outcome
 {
     QString kind; // recorded, refused, notfound, error
@@ -67,16 +102,23 @@ struct Outcome
     qint64 socio = 0, code = 0, number = 0;
 };
 
-// `meanwhile` runs again and again while the desks deliver.
-QList<Outcome> runDesks(const Strings &strings, const std::function<void()> &meanwhile = {})
+// `meanwhile` runs again and again while the desks deliver; with `until` the
+// desks go on until that file is there.
+QList<Outcome> runDesks(const Strings &strings, const std::function<void()> &meanwhile = {}, const QString &until = {})
 {
     std::vector<std::unique_ptr<QProcess>> desks;
     for (int i = 0; i < Desks; ++i) {
         auto desk = std::make_unique<QProcess>();
         desk->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        desk->start(testsupport::binaryDir() + QStringLiteral("/desk_worker"),
-                    {strings.sqlServer, strings.haldor, strings.mirva, QString::number(7919 * (i + 1)),
-                     QString::number(AttemptsPerDesk), pool().join(QLatin1Char(','))});
+        QStringList arguments{strings.sqlServer,
+                              strings.haldor,
+                              strings.mirva,
+                              QString::number(7919 * (i + 1)),
+                              QString::number(AttemptsPerDesk),
+                              pool().join(QLatin1Char(','))};
+        if (!until.isEmpty())
+            arguments = QStringList{QStringLiteral("--until"), until} + arguments;
+        desk->start(testsupport::binaryDir() + QStringLiteral("/desk_worker"), arguments);
         desks.push_back(std::move(desk));
     }
     // Released together once every window is up, so that they really race.
@@ -127,7 +169,7 @@ QList<Outcome> runDesks(const Strings &strings, const std::function<void()> &mea
 // undone delivery is the record's row; its number stays in the table.
 void checkTable(const Strings &strings, const QList<Outcome> &outcomes, bool undoing = false)
 {
-    QCOMPARE(outcomes.size(), Desks * AttemptsPerDesk);
+    QVERIFY(outcomes.size() >= Desks * AttemptsPerDesk);
     for (const Outcome &o : outcomes)
         QVERIFY2(o.kind == QLatin1String("recorded") || o.kind == QLatin1String("refused"), qPrintable(o.line));
 
@@ -175,6 +217,26 @@ void checkTable(const Strings &strings, const QList<Outcome> &outcomes, bool und
     QVERIFY2(!refusedPairs.isEmpty(), "no desk ever met a member another desk had served");
 }
 
+// Undoes one of the deliveries given so far, and reads the report meanwhile:
+// every number up to where it began, each once.
+void undoOneAndReport(const Strings &strings, QRandomGenerator &random)
+{
+    const auto given = testsupport::rowsOn(strings.sqlServer,
+                                           QStringLiteral("SELECT convite_no FROM tbVelunas WHERE base_dados <> 0"));
+    if (given.isEmpty())
+        return;
+    const qint32 number = given.at(random.bounded(int(given.size()))).at(0).toInt();
+    const report::UndoResult result = testsupport::undoOn(strings.sqlServer, number, QStringLiteral("r"));
+    QVERIFY2(result.outcome == report::UndoOutcome::Undone, qPrintable(result.message));
+    platform::Connection deliveries, haldor, mirva;
+    report::openNamed(deliveries, strings.sqlServer, QStringLiteral("SqlServer"));
+    report::openNamed(haldor, strings.haldor, QStringLiteral("HALDOR"));
+    report::openNamed(mirva, strings.mirva, QStringLiteral("MIRVA"));
+    const report::DeliverySummary summary = report::gatherReport(deliveries, haldor, mirva, nullptr).summary;
+    QCOMPARE(summary.missingNumbers(), 0);
+    QCOMPARE(summary.delivered() + summary.undone(), summary.highestNumber());
+}
+
 } // namespace
 
 class tst_concurrentDesks : public QObject
@@ -202,24 +264,43 @@ private slots:
         desk.addHaldor(registerMembers(1));
         desk.addMirva(registerMembers(2));
         QRandomGenerator random(17);
-        const auto undoOne = [&] {
-            const auto given = testsupport::rowsOn(
-                desk.strings.sqlServer, QStringLiteral("SELECT convite_no FROM tbVelunas WHERE base_dados <> 0"));
-            if (given.isEmpty())
-                return;
-            const qint32 number = given.at(random.bounded(int(given.size()))).at(0).toInt();
-            const report::UndoResult result = testsupport::undoOn(desk.strings.sqlServer, number, QStringLiteral("r"));
-            QVERIFY2(result.outcome == report::UndoOutcome::Undone, qPrintable(result.message));
-            // The report reads meanwhile: every number up to where it began, each once.
-            platform::Connection deliveries, haldor, mirva;
-            report::openNamed(deliveries, desk.strings.sqlServer, QStringLiteral("SqlServer"));
-            report::openNamed(haldor, desk.strings.haldor, QStringLiteral("HALDOR"));
-            report::openNamed(mirva, desk.strings.mirva, QStringLiteral("MIRVA"));
-            const report::DeliverySummary summary = report::gatherReport(deliveries, haldor, mirva, nullptr).summary;
-            QCOMPARE(summary.missingNumbers(), 0);
-            QCOMPARE(summary.delivered() + summary.undone(), summary.highestNumber());
+        checkTable(desk.strings, runDesks(desk.strings, [&] { undoOneAndReport(desk.strings, random); }), true);
+    }
+
+    void importingWhileDesksDeliver()
+    {
+        if (m_backend != testsupport::Backend::Embedded)
+            QSKIP("the import writes the embedded registers");
+        testsupport::DeskFixture desk(m_backend);
+        desk.addHaldor(registerMembers(1));
+        desk.addMirva(registerMembers(2));
+        const QString csv = desk.dir.filePath(QStringLiteral("socios.csv"));
+        writeImportFile(csv);
+        const QString imported = desk.dir.filePath(QStringLiteral("imported"));
+        QProcess import;
+        import.setProcessChannelMode(QProcess::ForwardedChannels);
+        // Started once the desks deliver; they go on until it has ended, and
+        // deliveries undone meanwhile keep them recording.
+        QRandomGenerator random(29);
+        bool started = false;
+        const auto importing = [&] {
+            undoOneAndReport(desk.strings, random);
+            if (!std::exchange(started, true))
+                import.start(testsupport::binaryDir() + QStringLiteral("/import_members"), {desk.files.haldor, csv});
+            else if (import.state() == QProcess::NotRunning && !QFile::exists(imported))
+                QFile(imported).open(QIODevice::WriteOnly);
         };
-        checkTable(desk.strings, runDesks(desk.strings, undoOne), true);
+        checkTable(desk.strings, runDesks(desk.strings, importing, imported), true);
+        QCOMPARE(import.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(import.exitCode(), 0);
+        QCOMPARE(desk.rows(desk.files.haldor, QStringLiteral("SELECT count(*) FROM tbAssociados")).value(0).value(0),
+                 QVariant(qint64(ImportedMembers)));
+        // The new register's members are found by number and by name.
+        const QString company = QString::number(10000000 + ImportedMembers);
+        desk.search(company);
+        QCOMPARE(desk.box("FXNome")->text(), importedName(ImportedMembers));
+        desk.search(importedName(ImportedMembers).mid(10));
+        QCOMPARE(desk.box("FXNo_Empresa")->text(), company);
     }
 };
 

@@ -2,9 +2,11 @@
 // members by company number and clicks "Processar Entrega" for each, and
 // prints every outcome on a line of its own for the test to check.
 // It starts once a line arrives on its standard input.
-// Usage: desk_worker [--log] <delivery string> <HALDOR string> <MIRVA string> <seed> <attempts> <number,number,...>
+// Usage: desk_worker [--log] [--until FILE] <delivery string> <HALDOR string> <MIRVA string> <seed> <attempts>
+//                    <number,number,...>
 // With --log the error reports go to the desk's own error log, as the program
-// sends them, and an error shows as "notfound".
+// sends them, and an error shows as "notfound". With --until it goes on past
+// its attempts until FILE is there.
 // Lines: "recorded <term> <socio_id> <base_dados> <convite_no>",
 //        "refused <term> <socio_id> <base_dados> <convite_no>", "notfound <term>",
 //        "error <term> <number> <description>".
@@ -14,6 +16,7 @@
 #include "tests/support/TestSupport.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
@@ -41,6 +44,11 @@ int main(int argc, char *argv[])
     const bool log = arguments.size() > 1 && arguments.at(1) == QLatin1String("--log");
     if (log)
         arguments.removeAt(1);
+    QString until;
+    if (arguments.size() > 2 && arguments.at(1) == QLatin1String("--until")) {
+        until = arguments.at(2);
+        arguments.remove(1, 2);
+    }
     if (arguments.size() != 7) {
         QTextStream(stderr) << "usage: desk_worker <delivery> <haldor> <mirva> <seed> <attempts> <numbers>\n";
         return 2;
@@ -69,7 +77,7 @@ int main(int argc, char *argv[])
     out << "ready\n";
     out.flush();
     QTextStream(stdin).readLine();
-    for (int i = 0; i < attempts; ++i) {
+    for (int i = 0; i < attempts || (!until.isEmpty() && !QFile::exists(until)); ++i) {
         const QString term = pool.at(random.bounded(pool.size()));
         boxes.clear();
         if (capture)

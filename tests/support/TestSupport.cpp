@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QProcess>
 #include <QRawFont>
 #include <QTimer>
 
@@ -104,6 +105,24 @@ QString binaryDir()
 {
     const QString fromEnvironment = qEnvironmentVariable("VELUNAS_BIN_DIR");
     return fromEnvironment.isEmpty() ? QCoreApplication::applicationDirPath() : fromEnvironment;
+}
+
+ToolRun runTool(const QString &program, const QStringList &arguments, const QByteArray &input)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.write(input);
+    process.closeWriteChannel();
+    ToolRun run;
+    if (!process.waitForFinished(60000)) {
+        process.kill();
+        process.waitForFinished();
+        return run;
+    }
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.output = process.readAllStandardOutput();
+    run.errors = process.readAllStandardError();
+    return run;
 }
 
 void useDeskKey(const QString &folder, const QByteArray &bytes)

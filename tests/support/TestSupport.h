@@ -55,6 +55,16 @@ QList<QList<QVariant>> rowsOn(const QString &connectionString, const QString &st
 // A folder of programs the tests start (test helpers, the desk itself).
 QString binaryDir();
 
+struct ToolRun
+{
+    int exitCode = -1; // -1 when it crashed or did not end within a minute
+    QByteArray output;
+    QByteArray errors;
+};
+
+// A program as a process of its own, input written to it and then closed.
+ToolRun runTool(const QString &program, const QStringList &arguments, const QByteArray &input = QByteArray());
+
 // Gives this process (and the programs it starts) a desk key of these bytes
 // in folder, or, when bytes is empty, a key path with nothing there.
 void useDeskKey(const QString &folder, const QByteArray &bytes);

@@ -2,9 +2,11 @@
 
 #include "platform/db/sqlite/FoldedIndexObjects.h"
 #include "platform/db/sqlite/FoldedIndexUpkeep.h"
+#include "platform/db/sqlite/SqliteQuery.h"
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <utility>
 
 namespace platform::sqlite {
@@ -49,12 +51,33 @@ void FoldedIndex::opened(sqlite3 *db)
         catchUpFoldedIndex(db, m_definition);
     }
     m_plan = planFor(state, m_definition);
+    m_planVersion = state.schemaVersion;
 }
 
 QString FoldedIndex::rewrite(sqlite3 *db, const QString &translated)
 {
+    // A schema changed since the plan was made (a register swapped in by an
+    // import, say) is read again, so the new index serves this connection too.
+    // Not inside a transaction: a read there would pin its snapshot before its
+    // first write, which could then no longer wait for another writer's lock.
+    if (sqlite3_get_autocommit(db) && namesIndexed(translated)) {
+        const auto version = numberOf(db, QStringLiteral("PRAGMA main.schema_version"));
+        if (version && *version != m_planVersion) {
+            const FoldedIndexState state = readIndexState(db, m_definition);
+            m_plan = planFor(state, m_definition);
+            m_planVersion = state.schemaVersion;
+        }
+    }
     m_tableNamed = m_tableNamed || translated.contains(m_definition.table, Qt::CaseInsensitive);
     return narrowStatement(db, m_definition, m_plan, translated);
+}
+
+bool FoldedIndex::namesIndexed(const QString &statement) const
+{
+    if (statement.contains(m_definition.table, Qt::CaseInsensitive))
+        return true;
+    return std::any_of(m_definition.views.begin(), m_definition.views.end(),
+                       [&](const auto &view) { return statement.contains(view.name, Qt::CaseInsensitive); });
 }
 
 void FoldedIndex::beforeCommit(sqlite3 *db)

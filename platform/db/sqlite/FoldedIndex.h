@@ -24,8 +24,11 @@ public:
     void beforeCommit(sqlite3 *db) override;
 
 private:
+    bool namesIndexed(const QString &statement) const; // the table or a narrowed view
+
     FoldedIndexDefinition m_definition;
     NarrowingPlan m_plan;
+    qint64 m_planVersion = -1; // main's schema version the plan was made at
     bool m_tableNamed = false; // by a statement since the last COMMIT
 };
 

@@ -140,6 +140,11 @@ QString logRow(const FoldedIndexDefinition &d, const char *which)
 
 } // namespace
 
+QString keyLookupTable(const FoldedIndexDefinition &d, const QString &column)
+{
+    return d.keyTable + QLatin1Char('_') + column;
+}
+
 QString quotedName(const QString &name)
 {
     return sql::quoted(name, QLatin1Char('"'));
@@ -181,11 +186,14 @@ QList<SchemaObject> indexObjects(const FoldedIndexDefinition &d)
         {QStringLiteral("table"), d.stateTable, d.stateTable,
          QStringLiteral("CREATE TABLE %1 (schema_version INTEGER)").arg(quotedName(d.stateTable))},
     };
+    // A table rather than an index per key column: tables can be renamed, so a
+    // register filled anew beside the live one is swapped in at once.
     for (const QString &column : d.keyColumns) {
-        const QString name = d.keyTable + QLatin1Char('_') + column;
-        objects.append({QStringLiteral("index"), name, d.keyTable,
-                        QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
-                            .arg(quotedName(name), quotedName(d.keyTable), quotedName(column))});
+        const QString name = keyLookupTable(d, column);
+        objects.append({QStringLiteral("table"), name, name,
+                        QStringLiteral("CREATE TABLE %1 (%2 TEXT NOT NULL, %3 INTEGER NOT NULL, PRIMARY KEY (%2, %3)) "
+                                       "WITHOUT ROWID")
+                            .arg(quotedName(name), quotedName(column), quotedName(d.key))});
     }
     // UPDATE of any column: a new key written as "rowid" names no column of the table.
     objects.append({QStringLiteral("trigger"), d.changeLog + QStringLiteral("_insert"), d.table,

@@ -41,7 +41,7 @@ std::optional<QList<SchemaObject>> readMainSchema(sqlite3 *db, qint64 *version =
 FoldedIndexState readIndexState(sqlite3 *db, const FoldedIndexDefinition &definition);
 
 // The objects of the index's current form, in the order they are made: the
-// tables, the key table's indexes, then the triggers (type, name, statement).
+// tables, then the triggers (type, name, statement).
 QList<SchemaObject> indexObjects(const FoldedIndexDefinition &definition);
 
 // The objects of the schema that belong to the index, in this form or an
@@ -60,6 +60,9 @@ QString withoutDeskCollation(const QString &statement);
 // it changed (a trigger dropped, a view or the table made anew): a row range
 // "key >= <proof>" is then empty, or every row.
 QString currencyProof(qint64 schemaVersion);
+
+// The table that finds the keys of the rows holding a folded value of one key column.
+QString keyLookupTable(const FoldedIndexDefinition &definition, const QString &column);
 
 QString quotedName(const QString &name);
 

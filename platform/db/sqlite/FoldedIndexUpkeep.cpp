@@ -59,8 +59,9 @@ QString folded(const QString &column)
     return QStringLiteral("%1(%2)").arg(QLatin1String(FoldFunction), quotedName(column));
 }
 
-// The index's rows of the table's rows that hold a condition (none: all of them).
-bool fill(sqlite3 *db, const FoldedIndexDefinition &d, const QString &condition)
+} // namespace
+
+bool fillFoldedIndex(sqlite3 *db, const FoldedIndexDefinition &d, const QString &condition)
 {
     QStringList columns{quotedName(d.key)};
     QStringList values{quotedName(d.key)};
@@ -69,13 +70,28 @@ bool fill(sqlite3 *db, const FoldedIndexDefinition &d, const QString &condition)
         values << QStringLiteral("rtrim(%1, ' ')").arg(folded(column));
     }
     const QString table = QStringLiteral("main.") + quotedName(d.table);
-    return execute(db, QStringLiteral("INSERT INTO main.%1 (rowid, %2) SELECT %3, %4 FROM %5 %6")
-                           .arg(quotedName(d.textIndex), d.textColumn, quotedName(d.key), folded(d.textColumn), table,
-                                condition)) &&
-           execute(db, QStringLiteral("INSERT INTO main.%1 (%2) SELECT %3 FROM %4 %5")
-                           .arg(quotedName(d.keyTable), columns.join(QStringLiteral(", ")),
-                                values.join(QStringLiteral(", ")), table, condition));
+    if (!execute(db, QStringLiteral("INSERT INTO main.%1 (rowid, %2) SELECT %3, %4 FROM %5 WHERE %6")
+                         .arg(quotedName(d.textIndex), d.textColumn, quotedName(d.key), folded(d.textColumn), table,
+                              condition)) ||
+        !execute(db, QStringLiteral("INSERT INTO main.%1 (%2) SELECT %3 FROM %4 WHERE %5")
+                         .arg(quotedName(d.keyTable), columns.join(QStringLiteral(", ")),
+                              values.join(QStringLiteral(", ")), table, condition)))
+        return false;
+    // The lookups are read from the key table just filled: each value folded once.
+    const QString added =
+        condition == u"1"
+            ? QString()
+            : QStringLiteral(" AND %1 IN (SELECT %1 FROM %2 WHERE %3)").arg(quotedName(d.key), table, condition);
+    for (const QString &column : d.keyColumns)
+        if (!execute(db,
+                     QStringLiteral("INSERT INTO main.%1 (%2, %3) SELECT %2, %3 FROM main.%4 WHERE %2 IS NOT NULL%5")
+                         .arg(quotedName(keyLookupTable(d, column)), quotedName(column), quotedName(d.key),
+                              quotedName(d.keyTable), added)))
+            return false;
+    return true;
 }
+
+namespace {
 
 bool dropFamily(sqlite3 *db, const FoldedIndexDefinition &d)
 {
@@ -100,9 +116,9 @@ bool makeIndex(sqlite3 *db, const FoldedIndexDefinition &d)
     for (const SchemaObject &object : objects)
         if (object.type == u"table" && !execute(db, object.sql))
             return false;
-    if (!fill(db, d, QString()))
+    if (!fillFoldedIndex(db, d, QStringLiteral("1")))
         return false;
-    // The key table's indexes after its rows, the triggers last: nothing above is logged.
+    // The triggers last: nothing above is logged.
     for (const SchemaObject &object : objects)
         if (object.type != u"table" && !execute(db, object.sql))
             return false;
@@ -116,10 +132,17 @@ bool foldLogged(sqlite3 *db, const FoldedIndexDefinition &d)
 {
     const QString logged =
         QStringLiteral("IN (SELECT %1 FROM main.%2)").arg(quotedName(d.key), quotedName(d.changeLog));
+    // A lookup row is found by the value the key table still holds for its key.
+    for (const QString &column : d.keyColumns)
+        if (!execute(db,
+                     QStringLiteral("DELETE FROM main.%1 WHERE (%2, %3) IN (SELECT %2, %3 FROM main.%4 WHERE %3 %5)")
+                         .arg(quotedName(keyLookupTable(d, column)), quotedName(column), quotedName(d.key),
+                              quotedName(d.keyTable), logged)))
+            return false;
     return execute(db, QStringLiteral("DELETE FROM main.%1 WHERE rowid %2").arg(quotedName(d.textIndex), logged)) &&
            execute(db, QStringLiteral("DELETE FROM main.%1 WHERE %2 %3")
                            .arg(quotedName(d.keyTable), quotedName(d.key), logged)) &&
-           fill(db, d, QStringLiteral("WHERE %1 %2").arg(quotedName(d.key), logged)) &&
+           fillFoldedIndex(db, d, QStringLiteral("%1 %2").arg(quotedName(d.key), logged)) &&
            execute(db, QStringLiteral("DELETE FROM main.%1").arg(quotedName(d.changeLog)));
 }
 

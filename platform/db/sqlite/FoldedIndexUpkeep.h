@@ -25,4 +25,8 @@ bool catchUpFoldedIndex(sqlite3 *db, const FoldedIndexDefinition &definition);
 // the file needs one (the table made anew, say), else the catch-up.
 bool bringFoldedIndexUpToDate(sqlite3 *db, const FoldedIndexDefinition &definition);
 
+// Adds to the index the table's rows that hold a condition (an SQL expression
+// on the table's columns; "1" for all), in the caller's transaction.
+bool fillFoldedIndex(sqlite3 *db, const FoldedIndexDefinition &definition, const QString &condition);
+
 } // namespace platform::sqlite

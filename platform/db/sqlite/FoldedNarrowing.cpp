@@ -119,8 +119,8 @@ public:
         if (m_proof.isEmpty() || value.contains(QChar(0)))
             return QString();
         return QStringLiteral(" AND %1 IN (SELECT %1 FROM main.%2 WHERE %3 = %4%5)")
-            .arg(quotedName(m_d.key), quotedName(m_d.keyTable), quotedName(column), sql::quoted(foldedKey(value)),
-                 unvouched());
+            .arg(quotedName(m_d.key), quotedName(keyLookupTable(m_d, column)), quotedName(column),
+                 sql::quoted(foldedKey(value)), unvouched());
     }
 
 private:

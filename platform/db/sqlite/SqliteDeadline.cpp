@@ -13,8 +13,10 @@ namespace {
 // within milliseconds, rare enough to cost nothing measurable.
 constexpr int ProgressSteps = 1000;
 
-// SQLite's own back-off between two tries for a lock, in milliseconds.
-constexpr std::array<int, 12> BackOffMs = {1, 2, 5, 10, 15, 20, 25, 25, 25, 50, 50, 100};
+// The back-off between two tries for a lock, in milliseconds.
+// Never more than 5 ms between tries: a writer that works in slices (an
+// import) leaves the lock free between them for moments a longer sleep misses.
+constexpr std::array<int, 3> BackOffMs = {1, 2, 5};
 
 } // namespace
 

@@ -21,15 +21,6 @@ namespace {
 
 // An URI that opens an existing file for reading and writing and never
 // creates one, whatever the path holds.
-QByteArray existingFileUri(const QString &path)
-{
-    QString absolute = QDir::fromNativeSeparators(QFileInfo(path).absoluteFilePath());
-    if (absolute.startsWith(QLatin1String("//")))
-        absolute.prepend(QLatin1String("//")); // a share: file:////server/share/...
-    else if (!absolute.startsWith(QLatin1Char('/')))
-        absolute.prepend(QLatin1Char('/')); // a drive letter: file:/C:/...
-    return "file:" + QUrl::toPercentEncoding(absolute, "/:") + "?mode=rw";
-}
 
 RuntimeError openFailure(sqlite3 *db, int rc, const QString &path, QList<ErrorRecord> &errors)
 {
@@ -105,6 +96,16 @@ bool isCommit(const QString &statement)
 }
 
 } // namespace
+
+QByteArray existingFileUri(const QString &path)
+{
+    QString absolute = QDir::fromNativeSeparators(QFileInfo(path).absoluteFilePath());
+    if (absolute.startsWith(QLatin1String("//")))
+        absolute.prepend(QLatin1String("//")); // a share: file:////server/share/...
+    else if (!absolute.startsWith(QLatin1Char('/')))
+        absolute.prepend(QLatin1Char('/')); // a drive letter: file:/C:/...
+    return "file:" + QUrl::toPercentEncoding(absolute, "/:") + "?mode=rw";
+}
 
 QString attachedSchemaName(const QString &path, const QStringList &taken)
 {

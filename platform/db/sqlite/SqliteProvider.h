@@ -4,6 +4,7 @@
 #include "platform/db/sqlite/SqliteDeadline.h"
 #include "platform/db/sqlite/SqliteHooks.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -55,5 +56,8 @@ void createDatabaseFile(const QString &path, const QString &script);
 
 // The name under which an attached file is reachable.
 QString attachedSchemaName(const QString &path, const QStringList &taken);
+
+// The URI that opens an existing file for reading and writing, never creating one.
+QByteArray existingFileUri(const QString &path);
 
 } // namespace platform::sqlite

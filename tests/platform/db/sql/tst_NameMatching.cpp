@@ -10,7 +10,7 @@
 #include "sqltext/modCode.h"
 #include "tests/support/TestSupport.h"
 
-#include <QProcess>
+#include <QBuffer>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -121,31 +121,8 @@ db.execute("INSERT INTO tbAssociados (contacto_id, no_empresa, no_socio, nome_un
 db.commit()
 )py";
 
-struct ToolRun
-{
-    int exitCode = -1;
-    QByteArray output;
-    QByteArray errors;
-};
-
-// A program of the machine as a process of its own, with nothing of the desk loaded.
-ToolRun runTool(const QString &program, const QStringList &arguments, const QByteArray &input = QByteArray())
-{
-    QProcess process;
-    process.start(program, arguments);
-    process.write(input);
-    process.closeWriteChannel();
-    ToolRun run;
-    if (!process.waitForFinished(60000)) {
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.output = process.readAllStandardOutput();
-    run.errors = process.readAllStandardError();
-    return run;
-}
+using testsupport::runTool;
+using testsupport::ToolRun;
 
 // Every statement the embedded connections run, as the register's index left it.
 QStringList &recorded()
@@ -383,15 +360,16 @@ void tst_NameMatching::embeddedIndexAgreesWithTheScanAfterEveryWriter()
             QFile::remove(file + QLatin1String(suffix));
         QVERIFY(QFile::copy(copy, file));
     } else if (writer == u"import") {
-        QVERIFY(memberimport::importMembers(file, "contacto_id;no_empresa;no_socio;nome_union;activo\n"
-                                                  "1;1001;S-1;Ana Sá;1\n2;2002;S-2;Zélia Quaresma;1\n"
-                                                  "900;9000;S-900;Zacarias Novo;1\n")
-                    .loaded);
+        QByteArray csv("contacto_id;no_empresa;no_socio;nome_union;activo\n"
+                       "1;1001;S-1;Ana Sá;1\n2;2002;S-2;Zélia Quaresma;1\n900;9000;S-900;Zacarias Novo;1\n");
+        QBuffer input(&csv);
+        input.open(QIODevice::ReadOnly);
+        QVERIFY(memberimport::importMembers(file, input, {}, {}).loaded);
     } else {
         QByteArray sql = OutsideEdits;
         if (writer == u"triggers")
-            sql.prepend("DROP TRIGGER ixAssociados_pendentes_v2_insert; DROP TRIGGER ixAssociados_pendentes_v2_update;"
-                        "DROP TRIGGER ixAssociados_pendentes_v2_delete;");
+            sql.prepend("DROP TRIGGER ixAssociados_pendentes_v3_insert; DROP TRIGGER ixAssociados_pendentes_v3_update;"
+                        "DROP TRIGGER ixAssociados_pendentes_v3_delete;");
         // SQLite's own recipe for changing a table: made anew beside, copied,
         // renamed, its triggers put back as they were saved; written meanwhile.
         if (writer == u"migration")
@@ -442,7 +420,7 @@ void tst_NameMatching::embeddedIndexAgreesWithTheScanAfterEveryWriter()
         return;
     // The next desk made the index current again: its triggers back, the log taken in.
     QCOMPARE(next->query(u"SELECT (SELECT count(*) FROM sqlite_schema WHERE type = 'trigger' AND name GLOB "
-                         "'ixAssociados_pendentes_v2_*') || ' ' || (SELECT count(*) FROM ixAssociados_pendentes_v2)"_qs)
+                         "'ixAssociados_pendentes_v3_*') || ' ' || (SELECT count(*) FROM ixAssociados_pendentes_v3)"_qs)
                  .rows.value(0, 0)
                  .toString(),
              u"3 0"_qs);
@@ -535,7 +513,7 @@ void tst_NameMatching::embeddedIndexFollowsTheDesksOwnWrites()
     m_embedded.Execute(QStringLiteral("COMMIT"));
     QCOMPARE(embeddedIds(QStringLiteral("%zelia%")), QList<qint64>{500});
     QCOMPARE(
-        m_embedded.query(QStringLiteral("SELECT count(*) FROM ixAssociados_pendentes_v2")).rows.value(0, 0).toInt(), 0);
+        m_embedded.query(QStringLiteral("SELECT count(*) FROM ixAssociados_pendentes_v3")).rows.value(0, 0).toInt(), 0);
 }
 
 QTEST_GUILESS_MAIN(tst_NameMatching)
