@@ -36,7 +36,8 @@ void ResultsModel::checkKeys(const std::vector<QString> &added) const
         keys.insert(rowAt(i).key);
     for (const QString &key : added) {
         if (keys.contains(key))
-            throw platform::RuntimeError(35602, QStringLiteral("Key is not unique in collection"));
+            throw platform::RuntimeError(platform::ErrorNumber::KeyNotUnique,
+                                         QStringLiteral("Key is not unique in collection"));
         keys.insert(key);
     }
 }
@@ -88,7 +89,8 @@ void ResultsModel::appendTable(const platform::ResultTable &table)
         if (!std::is_sorted(numbers.begin(), numbers.end(), std::less_equal<>()))
             std::sort(numbers.begin(), numbers.end());
         if (std::adjacent_find(numbers.begin(), numbers.end()) != numbers.end())
-            throw platform::RuntimeError(35602, QStringLiteral("Key is not unique in collection"));
+            throw platform::RuntimeError(platform::ErrorNumber::KeyNotUnique,
+                                         QStringLiteral("Key is not unique in collection"));
     } else {
         std::vector<QString> keys;
         for (qsizetype i = 0; i < table.rows.size(); ++i)

@@ -73,10 +73,13 @@ bool frmMain::testConnection(platform::Connection &connection)
 
 void frmMain::takeRow(platform::Recordset &recordset, qint32 code)
 {
-    modControls::SetControlValue(FXNo_Empresa, recordset.value(QStringLiteral("no_empresa")), 0);
-    modControls::SetControlValue(FXNome, recordset.value(QStringLiteral("nome_union")), 0);
-    modControls::SetControlValue(FXEmpresa, recordset.value(QStringLiteral("empresa")), 0);
-    modControls::SetControlValue(FXEmail, recordset.value(QStringLiteral("email")), 0);
+    modControls::SetControlValue(FXNo_Empresa, recordset.value(QStringLiteral("no_empresa")),
+                                 modControls::FormatCode::General);
+    modControls::SetControlValue(FXNome, recordset.value(QStringLiteral("nome_union")),
+                                 modControls::FormatCode::General);
+    modControls::SetControlValue(FXEmpresa, recordset.value(QStringLiteral("empresa")),
+                                 modControls::FormatCode::General);
+    modControls::SetControlValue(FXEmail, recordset.value(QStringLiteral("email")), modControls::FormatCode::General);
     SocioID = platform::CLng(recordset.value(QStringLiteral("contacto_id")));
     BaseDados = code;
 }
@@ -105,7 +108,7 @@ frmMain::NameSearch frmMain::searchByName(platform::Connection &connection, cons
 
     if (picker->Cancelar) {
         for (QLineEdit *box : {FXNo_Empresa, FXNome, FXEmpresa, FXEmail})
-            modControls::SetControlValue(box, QVariant(), 0);
+            modControls::SetControlValue(box, QVariant(), modControls::FormatCode::General);
         recordset->Close();
         // The boxes are blank now, so the earlier member must not be deliverable.
         Command2->setEnabled(false);
@@ -113,11 +116,12 @@ frmMain::NameSearch frmMain::searchByName(platform::Connection &connection, cons
     }
     const auto chosen = picker->selectedRow();
     if (!chosen)
-        throw platform::RuntimeError(91, QStringLiteral("Object variable or With block variable not set"));
-    modControls::SetControlValue(FXNo_Empresa, chosen->text, 0);
-    modControls::SetControlValue(FXNome, chosen->subItem1, 0);
-    modControls::SetControlValue(FXEmpresa, chosen->subItem2, 0);
-    modControls::SetControlValue(FXEmail, chosen->subItem3, 0);
+        throw platform::RuntimeError(platform::ErrorNumber::ObjectNotSet,
+                                     QStringLiteral("Object variable or With block variable not set"));
+    modControls::SetControlValue(FXNo_Empresa, chosen->text, modControls::FormatCode::General);
+    modControls::SetControlValue(FXNome, chosen->subItem1, modControls::FormatCode::General);
+    modControls::SetControlValue(FXEmpresa, chosen->subItem2, modControls::FormatCode::General);
+    modControls::SetControlValue(FXEmail, chosen->subItem3, modControls::FormatCode::General);
     SocioID = platform::CLng(chosen->key.mid(1));
     BaseDados = code;
     picker->hide();
@@ -198,10 +202,13 @@ void frmMain::Command4_Click()
         bool inactiveInMirva = false;
         bool inactiveInHaldor = false;
         auto byNumber = [this](platform::Connection &connection, const QString &view, const char *column) {
-            return openOn(connection,
-                          view + QLatin1String(column) + QStringLiteral(" = ") + modCode::SqlLiteral(FXNo_TAP, 4));
+            return openOn(connection, view + QLatin1String(column) + QStringLiteral(" = ") +
+                                          modCode::SqlLiteral(FXNo_TAP, modCode::LiteralKind::TextOrEmpty));
         };
-        auto namePattern = [this] { return QStringLiteral("nome_union like ") + modCode::SqlLiteral(FXNo_TAP, 6); };
+        auto namePattern = [this] {
+            return QStringLiteral("nome_union like ") +
+                   modCode::SqlLiteral(FXNo_TAP, modCode::LiteralKind::LikePattern);
+        };
 
         // Stage A: HALDOR's active members, stopping at the first hit.
         for (const char *column : {"no_empresa", "no_socio"}) {

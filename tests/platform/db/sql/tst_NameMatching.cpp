@@ -402,9 +402,10 @@ void tst_NameMatching::embeddedIndexAgreesWithTheScanAfterEveryWriter()
     auto agree = [](Connection &desk) {
         for (const char *typed : {"zacarias", "zelia quaresma", "quintela", "ANA SA", "9000", "s-2", "S-3"}) {
             const QVariant value = QString::fromUtf8(typed);
-            for (const QString &condition : {u"no_empresa = "_qs + modCode::SqlLiteral(value, 4),
-                                             u"no_socio = "_qs + modCode::SqlLiteral(value, 4),
-                                             u"nome_union like "_qs + modCode::SqlLiteral(value, 6)})
+            for (const QString &condition :
+                 {u"no_empresa = "_qs + modCode::SqlLiteral(value, modCode::LiteralKind::TextOrEmpty),
+                  u"no_socio = "_qs + modCode::SqlLiteral(value, modCode::LiteralKind::TextOrEmpty),
+                  u"nome_union like "_qs + modCode::SqlLiteral(value, modCode::LiteralKind::LikePattern)})
                 for (const char *view : {"vwAssociados_Completos_Activos", "vwAssociados_Completos"}) {
                     const QString select = u"SELECT * FROM "_qs + QLatin1String(view) + u" WHERE "_qs;
                     QCOMPARE(idsOf(desk, select + condition),
