@@ -7,8 +7,24 @@
 
 #include <QList>
 #include <QString>
+#include <QTemporaryDir>
 
 namespace bench {
+
+// A throw-away folder of the two embedded registers, made empty.
+struct EmptyRegisters
+{
+    EmptyRegisters()
+    {
+        demo::createSchemaOnly(dir.path());
+        files = demo::demoFiles(dir.path());
+        strings = demo::connectionStrings(dir.path());
+    }
+
+    QTemporaryDir dir;
+    demo::Files files;
+    demo::ConnectionStrings strings;
+};
 
 // Members whose names hold chosen words, so that a name matches 1, 1,000 or
 // 100,000 of them.

@@ -23,7 +23,6 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
@@ -252,10 +251,9 @@ int main(int argc, char *argv[])
     for (int size : {10000, 100000, 1000000}) {
         if (size > largest)
             break;
-        QTemporaryDir dir;
-        demo::createSchemaOnly(dir.path());
-        const demo::Files files = demo::demoFiles(dir.path());
-        const demo::ConnectionStrings strings = demo::connectionStrings(dir.path());
+        const bench::EmptyRegisters registers;
+        const demo::Files &files = registers.files;
+        const demo::ConnectionStrings &strings = registers.strings;
         std::fprintf(stderr, "building registers of %d members...\n", size);
         demo::insertMembers(files.haldor, registerOf(size, 1, QStringLiteral("H")));
         demo::insertMembers(files.mirva, registerOf(size, 1, QStringLiteral("M")));

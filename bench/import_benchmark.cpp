@@ -16,7 +16,6 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
@@ -106,14 +105,13 @@ int main(int argc, char *argv[])
     for (int size : {100000, 1000000}) {
         if (size > largest)
             break;
-        QTemporaryDir dir;
-        demo::createSchemaOnly(dir.path());
-        const demo::Files files = demo::demoFiles(dir.path());
-        const demo::ConnectionStrings strings = demo::connectionStrings(dir.path());
+        const bench::EmptyRegisters registers;
+        const demo::Files &files = registers.files;
+        const demo::ConnectionStrings &strings = registers.strings;
         std::fprintf(stderr, "building a register of %d members...\n", size);
         const QList<demo::Member> members = bench::registerOf(size, 1, QStringLiteral("H"));
         demo::insertMembers(files.haldor, members);
-        const QString csv = dir.filePath(QStringLiteral("socios.csv"));
+        const QString csv = registers.dir.filePath(QStringLiteral("socios.csv"));
         writeCsv(csv, members);
         Data().setConnectionStrings(strings.sqlServer, strings.haldor, strings.mirva);
 
@@ -150,9 +148,8 @@ int main(int argc, char *argv[])
     Data().setConnectionStrings(QString(), QString(), QString());
 
     // One line holding a 100 MB field: refused, in bounded memory.
-    QTemporaryDir dir;
-    demo::createSchemaOnly(dir.path());
-    const QString csv = dir.filePath(QStringLiteral("campo.csv"));
+    const bench::EmptyRegisters registers;
+    const QString csv = registers.dir.filePath(QStringLiteral("campo.csv"));
     QFile file(csv);
     if (!file.open(QIODevice::WriteOnly))
         qFatal("cannot write %s", qPrintable(csv));
@@ -162,7 +159,7 @@ int main(int argc, char *argv[])
         file.write(block);
     file.write("\n");
     file.close();
-    Child child = spawn(importTool(), {demo::demoFiles(dir.path()).haldor, csv});
+    Child child = spawn(importTool(), {registers.files.haldor, csv});
     while (child.pid > 0 && !ended(child))
         QThread::msleep(5);
     std::printf("\nThe import's peak memory on a line with a 100 MB field (refused): %.0f MiB\n", child.peakMiB);

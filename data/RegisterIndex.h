@@ -18,9 +18,9 @@ const platform::sqlite::FoldedIndexDefinition &memberIndex();
 // Called before the desk, its tools or a test open a register; once is enough.
 void installMemberIndex();
 
-// The import's entry point when it writes a register on the sqlite3 API
+// The entry point of a tool that writes a register on the sqlite3 API
 // rather than through a desk connection (which does this by itself at each
-// COMMIT): on a connection with the desk's functions installed
+// COMMIT; the import builds its new register's index itself): on a connection with the desk's functions installed
 // (platform::sqlite::installDeskFunctions), inside its transaction, just before
 // it commits, brings the file to the index's current form or folds in the
 // members it wrote, in that same transaction. False when the index could not

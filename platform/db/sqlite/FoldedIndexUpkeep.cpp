@@ -59,6 +59,17 @@ QString folded(const QString &column)
     return QStringLiteral("%1(%2)").arg(QLatin1String(FoldFunction), quotedName(column));
 }
 
+// Runs a statement on each key column's lookup table: %1 the lookup table,
+// %2 the column, %3 the key, %4 the key table, %5 the rows' condition.
+bool onEveryLookup(sqlite3 *db, const FoldedIndexDefinition &d, const QString &statement, const QString &rows)
+{
+    for (const QString &column : d.keyColumns)
+        if (!execute(db, statement.arg(quotedName(keyLookupTable(d, column)), quotedName(column), quotedName(d.key),
+                                       quotedName(d.keyTable), rows)))
+            return false;
+    return true;
+}
+
 } // namespace
 
 bool fillFoldedIndex(sqlite3 *db, const FoldedIndexDefinition &d, const QString &condition)
@@ -82,13 +93,8 @@ bool fillFoldedIndex(sqlite3 *db, const FoldedIndexDefinition &d, const QString 
         condition == u"1"
             ? QString()
             : QStringLiteral(" AND %1 IN (SELECT %1 FROM %2 WHERE %3)").arg(quotedName(d.key), table, condition);
-    for (const QString &column : d.keyColumns)
-        if (!execute(db,
-                     QStringLiteral("INSERT INTO main.%1 (%2, %3) SELECT %2, %3 FROM main.%4 WHERE %2 IS NOT NULL%5")
-                         .arg(quotedName(keyLookupTable(d, column)), quotedName(column), quotedName(d.key),
-                              quotedName(d.keyTable), added)))
-            return false;
-    return true;
+    return onEveryLookup(
+        db, d, QStringLiteral("INSERT INTO main.%1 (%2, %3) SELECT %2, %3 FROM main.%4 WHERE %2 IS NOT NULL%5"), added);
 }
 
 namespace {
@@ -133,12 +139,10 @@ bool foldLogged(sqlite3 *db, const FoldedIndexDefinition &d)
     const QString logged =
         QStringLiteral("IN (SELECT %1 FROM main.%2)").arg(quotedName(d.key), quotedName(d.changeLog));
     // A lookup row is found by the value the key table still holds for its key.
-    for (const QString &column : d.keyColumns)
-        if (!execute(db,
-                     QStringLiteral("DELETE FROM main.%1 WHERE (%2, %3) IN (SELECT %2, %3 FROM main.%4 WHERE %3 %5)")
-                         .arg(quotedName(keyLookupTable(d, column)), quotedName(column), quotedName(d.key),
-                              quotedName(d.keyTable), logged)))
-            return false;
+    if (!onEveryLookup(db, d,
+                       QStringLiteral("DELETE FROM main.%1 WHERE (%2, %3) IN (SELECT %2, %3 FROM main.%4 WHERE %3 %5)"),
+                       logged))
+        return false;
     return execute(db, QStringLiteral("DELETE FROM main.%1 WHERE rowid %2").arg(quotedName(d.textIndex), logged)) &&
            execute(db, QStringLiteral("DELETE FROM main.%1 WHERE %2 %3")
                            .arg(quotedName(d.keyTable), quotedName(d.key), logged)) &&

@@ -123,6 +123,13 @@ QString renamedStatement(const QString &statement, const QString &name)
     return QString();
 }
 
+// The index's tables an import fills beside the live ones and renames into
+// place; the change log and the state are made anew at the swap.
+bool filledBeside(const SchemaObject &object, const FoldedIndexDefinition &d)
+{
+    return object.type == u"table" && object.name != d.changeLog && object.name != d.stateTable;
+}
+
 bool isVirtual(const SchemaObject &object)
 {
     return object.sql.startsWith(QLatin1String("CREATE VIRTUAL TABLE"), Qt::CaseInsensitive);
@@ -271,9 +278,8 @@ void FoldedTableReplacement::prepareStaging() const
     if (statement.isEmpty())
         fail(QStringLiteral("the register holds no table %1").arg(m_live.table));
     run(statement);
-    // The index's own tables; its log and state are made at the swap.
     for (const SchemaObject &object : indexObjects(m_staging))
-        if (object.type == u"table" && object.name != m_staging.changeLog && object.name != m_staging.stateTable)
+        if (filledBeside(object, m_staging))
             run(object.sql);
     // No merging while it is filled (FTS5 would merge dozens of segments at once
     // inside some slice; 1999 is the most it takes): this import merges them in
@@ -398,9 +404,9 @@ void FoldedTableReplacement::swap() const
     const QList<SchemaObject> staged = indexObjects(m_staging);
     const QList<SchemaObject> live = indexObjects(m_live);
     for (qsizetype i = 0; i < live.size(); ++i) {
-        const QString &name = staged.at(i).name;
-        if (live.at(i).type == u"table" && name != m_staging.changeLog && name != m_staging.stateTable)
-            run(QStringLiteral("ALTER TABLE main.%1 RENAME TO %2").arg(quotedName(name), quotedName(live.at(i).name)));
+        if (filledBeside(staged.at(i), m_staging))
+            run(QStringLiteral("ALTER TABLE main.%1 RENAME TO %2")
+                    .arg(quotedName(staged.at(i).name), quotedName(live.at(i).name)));
         else
             run(live.at(i).sql);
     }
