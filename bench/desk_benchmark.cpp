@@ -8,7 +8,7 @@
 #include "app/frmMain.h"
 #include "app/frmMainResults.h"
 #include "data/Data.h"
-#include "data/DemoDatabase.h"
+#include "sitetools/demo/DemoDatabase.h"
 #include "data/RegisterIndex.h"
 #include "platform/db/access/Connection.h"
 #include "platform/db/sql/TsqlTranslation.h"

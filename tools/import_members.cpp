@@ -5,8 +5,8 @@
 //        import_members --headers                  (the header names it accepts)
 
 #include "Deployment.h"
-#include "data/DemoDatabase.h"
-#include "data/MemberImport.h"
+#include "sitetools/demo/DemoDatabase.h"
+#include "sitetools/import/MemberImport.h"
 #include "platform/runtime/RuntimeError.h"
 
 #include <QCoreApplication>

@@ -2,7 +2,7 @@
 // Usage: make_demo [folder] [--members N]
 
 #include "Deployment.h"
-#include "data/DemoDatabase.h"
+#include "sitetools/demo/DemoDatabase.h"
 #include "platform/runtime/RuntimeError.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "Deployment.h"
 #include "data/Data.h"
-#include "data/DemoDatabase.h"
+#include "sitetools/demo/DemoDatabase.h"
 #include "data/modTestConnection.h"
 #include "platform/os/MachineCipher.h"
 #include "platform/os/Registry.h"

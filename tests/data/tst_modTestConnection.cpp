@@ -1,4 +1,4 @@
-#include "data/DemoDatabase.h"
+#include "sitetools/demo/DemoDatabase.h"
 #include "data/frmSQLServer.h"
 #include "data/modTestConnection.h"
 #include "platform/ui/DeskFont.h"

@@ -1,7 +1,7 @@
 #include "tests/support/PostgresTestDatabase.h"
 
-#include "data/DemoDatabase.h"
-#include "data/MemberImport.h"
+#include "sitetools/demo/DemoDatabase.h"
+#include "sitetools/import/MemberImport.h"
 #include "data/RegisterIndex.h"
 #include "platform/db/access/Connection.h"
 #include "platform/db/sql/LiteralFolding.h"
