@@ -1,8 +1,8 @@
 #include "sitetools/import/IdLedger.h"
 
-#include "sitetools/demo/DemoDatabase.h"
 #include "platform/db/sqlite/SqliteProvider.h"
 #include "platform/runtime/RuntimeError.h"
+#include "sitetools/demo/DemoDatabase.h"
 
 #include <QHash>
 #include <QStringList>

@@ -1,13 +1,13 @@
 #include "sitetools/import/MemberImport.h"
 
-#include "sitetools/import/CsvRecords.h"
-#include "sitetools/import/IdLedger.h"
 #include "data/RegisterIndex.h"
-#include "sitetools/import/RegisterReplacement.h"
 #include "platform/db/access/Connection.h"
 #include "platform/db/access/ConnectionString.h"
 #include "platform/os/ToolInput.h"
 #include "platform/runtime/RuntimeError.h"
+#include "sitetools/import/CsvRecords.h"
+#include "sitetools/import/IdLedger.h"
+#include "sitetools/import/RegisterReplacement.h"
 
 #include <QFile>
 #include <QFileInfo>

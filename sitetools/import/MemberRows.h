@@ -1,7 +1,7 @@
 #pragma once
 
-#include "sitetools/import/CsvRecords.h"
 #include "sitetools/demo/DemoDatabase.h"
+#include "sitetools/import/CsvRecords.h"
 
 #include <QList>
 #include <QString>

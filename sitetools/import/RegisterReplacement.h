@@ -1,7 +1,7 @@
 #pragma once
 
-#include "sitetools/import/MemberSink.h"
 #include "platform/db/sqlite/FoldedTableReplacement.h"
+#include "sitetools/import/MemberSink.h"
 
 #include <QString>
 

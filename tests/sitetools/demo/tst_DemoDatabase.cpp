@@ -1,6 +1,6 @@
-#include "sitetools/demo/DemoDatabase.h"
 #include "platform/db/access/Connection.h"
 #include "platform/runtime/RuntimeError.h"
+#include "sitetools/demo/DemoDatabase.h"
 #include "tests/support/TestSupport.h"
 
 #include <QDateTime>
