@@ -12,7 +12,6 @@
 using Row = frmMainResults::Row;
 
 namespace {
-constexpr int KindText = 3; // the list shows every field as plain text
 }
 
 ResultsModel::ResultsModel(QObject *parent)
@@ -119,7 +118,8 @@ QString ResultsModel::textOf(int row, int column) const
     if (m_fields[column] < 0)
         return QStringLiteral(" ");
     try {
-        return modData::ListText(m_table.rows.value(tableRow, m_fields[column]), KindText);
+        return modData::ListText(m_table.rows.value(tableRow, m_fields[column]),
+                                 modData::DisplayKind::Text); // the list shows every field as plain text
     } catch (const platform::RuntimeError &) {
         return QString(); // as ListField gives for a value it cannot show
     }

@@ -346,8 +346,9 @@ int main(int argc, char *argv[])
                            median(directTimes), median(builtinTimes)});
 
         // Names that open the picker; the operator confirms the first row.
-        for (const auto &[word, rows] :
+        for (const auto &[word, matches] :
              {std::pair{QStringLiteral("milhar"), 1000}, std::pair{QStringLiteral("centena"), 100000}}) {
+            const int rows = matches; // the lambda below captures it: clang 14 cannot capture a binding
             if (rows > size)
                 continue;
             deskTimes.clear();
