@@ -1,12 +1,12 @@
 #include "tests/support/DeskFixture.h"
 
-#include "sitetools/demo/DemoDatabase.h"
-#include "sitetools/import/MemberImport.h"
 #include "data/RegisterIndex.h"
 #include "platform/db/access/Connection.h"
 #include "platform/db/sql/LiteralFolding.h"
 #include "platform/db/sqlite/FoldedIndex.h"
 #include "platform/db/sqlite/SqliteFunctions.h"
+#include "sitetools/demo/DemoDatabase.h"
+#include "sitetools/import/MemberImport.h"
 #include "sqltext/modCode.h"
 #include "tests/support/TestSupport.h"
 
