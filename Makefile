@@ -3,7 +3,7 @@ BUILD := build
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 
-.PHONY: deps configure build run test demo screenshot asan fuzz benchmark format clean package package-test \
+.PHONY: deps configure build run test demo screenshot asan fuzz benchmark format format-check tidy clean package package-test \
 	windows test-windows windows-installer
 
 deps:
@@ -70,6 +70,12 @@ windows-installer: windows
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+format-check: deps
+	clang-format --dry-run -Werror $$(git ls-files '*.cpp' '*.h')
+
+tidy: build
+	@scripts/run-tidy.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD) build-asan build-package build-fuzz

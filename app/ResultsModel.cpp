@@ -12,7 +12,6 @@
 using Row = frmMainResults::Row;
 
 namespace {
-constexpr int KindText = 3; // the list shows every field as plain text
 }
 
 ResultsModel::ResultsModel(QObject *parent)
@@ -36,7 +35,8 @@ void ResultsModel::checkKeys(const std::vector<QString> &added) const
         keys.insert(rowAt(i).key);
     for (const QString &key : added) {
         if (keys.contains(key))
-            throw platform::RuntimeError(35602, QStringLiteral("Key is not unique in collection"));
+            throw platform::RuntimeError(platform::ErrorNumber::KeyNotUnique,
+                                         QStringLiteral("Key is not unique in collection"));
         keys.insert(key);
     }
 }
@@ -88,7 +88,8 @@ void ResultsModel::appendTable(const platform::ResultTable &table)
         if (!std::is_sorted(numbers.begin(), numbers.end(), std::less_equal<>()))
             std::sort(numbers.begin(), numbers.end());
         if (std::adjacent_find(numbers.begin(), numbers.end()) != numbers.end())
-            throw platform::RuntimeError(35602, QStringLiteral("Key is not unique in collection"));
+            throw platform::RuntimeError(platform::ErrorNumber::KeyNotUnique,
+                                         QStringLiteral("Key is not unique in collection"));
     } else {
         std::vector<QString> keys;
         for (qsizetype i = 0; i < table.rows.size(); ++i)
@@ -117,7 +118,8 @@ QString ResultsModel::textOf(int row, int column) const
     if (m_fields[column] < 0)
         return QStringLiteral(" ");
     try {
-        return modData::ListText(m_table.rows.value(tableRow, m_fields[column]), KindText);
+        return modData::ListText(m_table.rows.value(tableRow, m_fields[column]),
+                                 modData::DisplayKind::Text); // the list shows every field as plain text
     } catch (const platform::RuntimeError &) {
         return QString(); // as ListField gives for a value it cannot show
     }

@@ -72,8 +72,22 @@ private:
     void setTabOrder();
     void setMemberBoxLook(QLineEdit *box, bool editable);
 
-    // Member search
+    // Member search, in the steps of Command4_Click
     enum class NameSearch { NotFound, Found, Cancelled };
+    struct SearchFindings
+    {
+        bool inHaldor = false;
+        bool inMirva = false;
+        bool inactiveInMirva = false;
+        bool inactiveInHaldor = false;
+    };
+    bool connectForSearch(); // false: the operator was told
+    std::unique_ptr<platform::Recordset> numberSearch(platform::Connection &connection, const QString &view,
+                                                      const char *column);
+    QString namePattern() const;
+    NameSearch searchActiveHaldor(SearchFindings &found);
+    NameSearch searchFullRegisters(SearchFindings &found);
+    void showFindings(const SearchFindings &found);
     bool testConnection(platform::Connection &connection);
     void takeRow(platform::Recordset &recordset, qint32 code);
     NameSearch searchByName(platform::Connection &connection, const QString &statement, qint32 code);

@@ -101,8 +101,10 @@ void frmMain::recordDelivery(qint32 number)
             .arg(SocioID)
             .arg(BaseDados)
             .arg(number)
-            .arg(modCode::SqlLiteral(FXNo_Empresa, 3), modCode::SqlLiteral(FXNome, 3),
-                 modCode::SqlLiteral(FXEmpresa, 3), modCode::SqlLiteral(FXEmail, 3));
+            .arg(modCode::SqlLiteral(FXNo_Empresa, modCode::LiteralKind::TextOrNull),
+                 modCode::SqlLiteral(FXNome, modCode::LiteralKind::TextOrNull),
+                 modCode::SqlLiteral(FXEmpresa, modCode::LiteralKind::TextOrNull),
+                 modCode::SqlLiteral(FXEmail, modCode::LiteralKind::TextOrNull));
     require(ConnSqlServer).Execute(statement);
     FXConvite_No->setText(QString::number(number));
 }

@@ -60,12 +60,12 @@ void frmMain::FXNo_TAP_Change()
 
 void frmMain::FXNo_TAP_GotFocus()
 {
-    modControls::SelectOnFocus(FXNo_TAP, 3);
+    modControls::SelectOnFocus(FXNo_TAP, modControls::FormatCode::PlainText);
 }
 
 void frmMain::FXNo_TAP_LostFocus()
 {
-    modControls::FormatOnLostFocus(FXNo_TAP, 3);
+    modControls::FormatOnLostFocus(FXNo_TAP, modControls::FormatCode::PlainText);
 }
 
 void frmMain::FXNo_TAP_KeyDown(int keyCode, int)

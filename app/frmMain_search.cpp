@@ -73,10 +73,13 @@ bool frmMain::testConnection(platform::Connection &connection)
 
 void frmMain::takeRow(platform::Recordset &recordset, qint32 code)
 {
-    modControls::SetControlValue(FXNo_Empresa, recordset.value(QStringLiteral("no_empresa")), 0);
-    modControls::SetControlValue(FXNome, recordset.value(QStringLiteral("nome_union")), 0);
-    modControls::SetControlValue(FXEmpresa, recordset.value(QStringLiteral("empresa")), 0);
-    modControls::SetControlValue(FXEmail, recordset.value(QStringLiteral("email")), 0);
+    modControls::SetControlValue(FXNo_Empresa, recordset.value(QStringLiteral("no_empresa")),
+                                 modControls::FormatCode::General);
+    modControls::SetControlValue(FXNome, recordset.value(QStringLiteral("nome_union")),
+                                 modControls::FormatCode::General);
+    modControls::SetControlValue(FXEmpresa, recordset.value(QStringLiteral("empresa")),
+                                 modControls::FormatCode::General);
+    modControls::SetControlValue(FXEmail, recordset.value(QStringLiteral("email")), modControls::FormatCode::General);
     SocioID = platform::CLng(recordset.value(QStringLiteral("contacto_id")));
     BaseDados = code;
 }
@@ -105,7 +108,7 @@ frmMain::NameSearch frmMain::searchByName(platform::Connection &connection, cons
 
     if (picker->Cancelar) {
         for (QLineEdit *box : {FXNo_Empresa, FXNome, FXEmpresa, FXEmail})
-            modControls::SetControlValue(box, QVariant(), 0);
+            modControls::SetControlValue(box, QVariant(), modControls::FormatCode::General);
         recordset->Close();
         // The boxes are blank now, so the earlier member must not be deliverable.
         Command2->setEnabled(false);
@@ -113,11 +116,12 @@ frmMain::NameSearch frmMain::searchByName(platform::Connection &connection, cons
     }
     const auto chosen = picker->selectedRow();
     if (!chosen)
-        throw platform::RuntimeError(91, QStringLiteral("Object variable or With block variable not set"));
-    modControls::SetControlValue(FXNo_Empresa, chosen->text, 0);
-    modControls::SetControlValue(FXNome, chosen->subItem1, 0);
-    modControls::SetControlValue(FXEmpresa, chosen->subItem2, 0);
-    modControls::SetControlValue(FXEmail, chosen->subItem3, 0);
+        throw platform::RuntimeError(platform::ErrorNumber::ObjectNotSet,
+                                     QStringLiteral("Object variable or With block variable not set"));
+    modControls::SetControlValue(FXNo_Empresa, chosen->text, modControls::FormatCode::General);
+    modControls::SetControlValue(FXNome, chosen->subItem1, modControls::FormatCode::General);
+    modControls::SetControlValue(FXEmpresa, chosen->subItem2, modControls::FormatCode::General);
+    modControls::SetControlValue(FXEmail, chosen->subItem3, modControls::FormatCode::General);
     SocioID = platform::CLng(chosen->key.mid(1));
     BaseDados = code;
     picker->hide();
@@ -149,6 +153,125 @@ void frmMain::leaveSearchEarly()
     FXNo_TAP->setFocus(Qt::OtherFocusReason);
 }
 
+bool frmMain::connectForSearch()
+{
+    DataEnvironment &data = Data();
+    // The last search's connections go once the new ones are open: on an
+    // embedded file, closing its last connection first would make every
+    // search rebuild the file's shared log index.
+    std::unique_ptr<platform::Connection> previous[] = {std::move(ConnMIRVA), std::move(ConnHALDOR),
+                                                        std::move(ConnSqlServer)};
+    ConnMIRVA = std::make_unique<platform::Connection>();
+    ConnHALDOR = std::make_unique<platform::Connection>();
+    ConnSqlServer = std::make_unique<platform::Connection>();
+    ConnHALDOR->setConnectionString(data.HALDOR().ConnectionString());
+    ConnMIRVA->setConnectionString(data.MIRVA().ConnectionString());
+    ConnSqlServer->setConnectionString(data.SqlServer().ConnectionString());
+
+    const bool haldorUp = testConnection(*ConnHALDOR);
+    Label_HALDOR->setVisible(true);
+    Label_HALDOR->setText(haldorUp ? QStringLiteral("Conectado ao servidor do HALDOR")
+                                   : QStringLiteral("ERRO: não foi possivel ligar ao servidor do HALDOR"));
+    platform::Refresh(this);
+    const bool mirvaUp = testConnection(*ConnMIRVA);
+    Label_MIRVA->setVisible(true);
+    Label_MIRVA->setText(mirvaUp ? QStringLiteral("Conectado ao servidor da MIRVA")
+                                 : QStringLiteral("ERRO: não foi possivel ligar ao servidor da MIRVA"));
+    platform::Refresh(this);
+    const bool deliveryUp = testConnection(*ConnSqlServer);
+    for (auto &connection : previous)
+        connection.reset();
+    platform::Refresh(this);
+
+    if (haldorUp && mirvaUp && deliveryUp)
+        return true;
+    platform::MsgBox(QStringLiteral("Não foi possivel ligar a um dos servidores! Volte a tentar s.f.f."),
+                     platform::MessageBoxStyle::Critical, windowTitle());
+    return false;
+}
+
+std::unique_ptr<platform::Recordset> frmMain::numberSearch(platform::Connection &connection, const QString &view,
+                                                           const char *column)
+{
+    return openOn(connection, view + QLatin1String(column) + QStringLiteral(" = ") +
+                                  modCode::SqlLiteral(FXNo_TAP, modCode::LiteralKind::TextOrEmpty));
+}
+
+QString frmMain::namePattern() const
+{
+    return QStringLiteral("nome_union like ") + modCode::SqlLiteral(FXNo_TAP, modCode::LiteralKind::LikePattern);
+}
+
+// Stage A: HALDOR's active members, by company number, by member number and
+// by name, stopping at the first hit.
+frmMain::NameSearch frmMain::searchActiveHaldor(SearchFindings &found)
+{
+    for (const char *column : {"no_empresa", "no_socio"}) {
+        if (found.inHaldor)
+            break;
+        auto recordset = numberSearch(*ConnHALDOR, ActiveView, column);
+        if (!recordset->isEOF()) {
+            takeRow(*recordset, CodeActiveHaldor);
+            found.inHaldor = true;
+        }
+        recordset->Close();
+    }
+    if (found.inHaldor)
+        return NameSearch::Found;
+    const NameSearch outcome = searchByName(*ConnHALDOR, ActiveView + namePattern(), CodeActiveHaldor);
+    found.inHaldor = outcome == NameSearch::Found;
+    return outcome;
+}
+
+// Stage B, the full registers: MIRVA's by company number, HALDOR's by member
+// number, then MIRVA's by name.
+frmMain::NameSearch frmMain::searchFullRegisters(SearchFindings &found)
+{
+    {
+        auto recordset = numberSearch(*ConnMIRVA, FullView, "no_empresa");
+        if (!recordset->isEOF()) {
+            if (!found.inHaldor) {
+                takeRow(*recordset, CodeFullRegister);
+                found.inactiveInMirva = isInactive(*recordset);
+            }
+            found.inMirva = true;
+        }
+        recordset->Close();
+    }
+    if (!found.inMirva || found.inactiveInMirva) {
+        auto recordset = numberSearch(*ConnHALDOR, FullView, "no_socio");
+        if (!recordset->isEOF()) {
+            takeRow(*recordset, CodeFullRegister);
+            found.inactiveInHaldor = isInactive(*recordset);
+            found.inHaldor = true;
+        }
+        recordset->Close();
+    }
+    if (found.inMirva || found.inHaldor)
+        return NameSearch::Found;
+    const NameSearch outcome = searchByName(*ConnMIRVA, FullView + namePattern(), CodeActiveHaldor);
+    found.inMirva = outcome == NameSearch::Found;
+    return outcome;
+}
+
+void frmMain::showFindings(const SearchFindings &found)
+{
+    if (found.inMirva || found.inHaldor) {
+        FXMIRVA_HALDOR->setText(found.inMirva && found.inHaldor ? QStringLiteral("HALDOR / MIRVA")
+                                : found.inMirva                 ? QStringLiteral("MIRVA")
+                                                                : QStringLiteral("HALDOR"));
+        Command2->setEnabled(true);
+    } else {
+        Command2->setEnabled(false);
+        platform::MsgBox(QStringLiteral("O associado não foi encontrado em nenhum dos servidores."),
+                         platform::MessageBoxStyle::Information);
+        FXNo_TAP->setFocus(Qt::OtherFocusReason);
+    }
+    if (found.inactiveInMirva || found.inactiveInHaldor)
+        platform::MsgBox(inactivityWarning(found.inactiveInMirva, found.inactiveInHaldor),
+                         platform::MessageBoxStyle::Information, QStringLiteral("Associado Inactivo"));
+}
+
 void frmMain::Command4_Click()
 {
     try {
@@ -158,113 +281,18 @@ void frmMain::Command4_Click()
         platform::Refresh(this);
         platform::SetMousePointer(this, platform::Pointer::Hourglass);
 
-        DataEnvironment &data = Data();
-        // The last search's connections go once the new ones are open: on an
-        // embedded file, closing its last connection first would make every
-        // search rebuild the file's shared log index.
-        std::unique_ptr<platform::Connection> previous[] = {std::move(ConnMIRVA), std::move(ConnHALDOR),
-                                                            std::move(ConnSqlServer)};
-        ConnMIRVA = std::make_unique<platform::Connection>();
-        ConnHALDOR = std::make_unique<platform::Connection>();
-        ConnSqlServer = std::make_unique<platform::Connection>();
-        ConnHALDOR->setConnectionString(data.HALDOR().ConnectionString());
-        ConnMIRVA->setConnectionString(data.MIRVA().ConnectionString());
-        ConnSqlServer->setConnectionString(data.SqlServer().ConnectionString());
-
-        const bool haldorUp = testConnection(*ConnHALDOR);
-        Label_HALDOR->setVisible(true);
-        Label_HALDOR->setText(haldorUp ? QStringLiteral("Conectado ao servidor do HALDOR")
-                                       : QStringLiteral("ERRO: não foi possivel ligar ao servidor do HALDOR"));
-        platform::Refresh(this);
-        const bool mirvaUp = testConnection(*ConnMIRVA);
-        Label_MIRVA->setVisible(true);
-        Label_MIRVA->setText(mirvaUp ? QStringLiteral("Conectado ao servidor da MIRVA")
-                                     : QStringLiteral("ERRO: não foi possivel ligar ao servidor da MIRVA"));
-        platform::Refresh(this);
-        const bool deliveryUp = testConnection(*ConnSqlServer);
-        for (auto &connection : previous)
-            connection.reset();
-        platform::Refresh(this);
-
-        if (!haldorUp || !mirvaUp || !deliveryUp) {
-            platform::MsgBox(QStringLiteral("Não foi possivel ligar a um dos servidores! Volte a tentar s.f.f."),
-                             platform::MessageBoxStyle::Critical, windowTitle());
+        if (!connectForSearch()) {
             finishSearch();
             return;
         }
-
-        bool foundInHaldor = false;
-        bool foundInMirva = false;
-        bool inactiveInMirva = false;
-        bool inactiveInHaldor = false;
-        auto byNumber = [this](platform::Connection &connection, const QString &view, const char *column) {
-            return openOn(connection,
-                          view + QLatin1String(column) + QStringLiteral(" = ") + modCode::SqlLiteral(FXNo_TAP, 4));
-        };
-        auto namePattern = [this] { return QStringLiteral("nome_union like ") + modCode::SqlLiteral(FXNo_TAP, 6); };
-
-        // Stage A: HALDOR's active members, stopping at the first hit.
-        for (const char *column : {"no_empresa", "no_socio"}) {
-            if (foundInHaldor)
-                break;
-            auto recordset = byNumber(*ConnHALDOR, ActiveView, column);
-            if (!recordset->isEOF()) {
-                takeRow(*recordset, CodeActiveHaldor);
-                foundInHaldor = true;
-            }
-            recordset->Close();
-        }
-        if (!foundInHaldor) {
-            const NameSearch outcome = searchByName(*ConnHALDOR, ActiveView + namePattern(), CodeActiveHaldor);
-            if (outcome == NameSearch::Cancelled)
-                return leaveSearchEarly();
-            foundInHaldor = outcome == NameSearch::Found;
-        }
-
-        // Stage B: the full registers, only when MIRVA is a database of its own.
-        if (ConnMIRVA->ConnectionString() != ConnHALDOR->ConnectionString()) {
-            {
-                auto recordset = byNumber(*ConnMIRVA, FullView, "no_empresa");
-                if (!recordset->isEOF()) {
-                    if (!foundInHaldor) {
-                        takeRow(*recordset, CodeFullRegister);
-                        inactiveInMirva = isInactive(*recordset);
-                    }
-                    foundInMirva = true;
-                }
-                recordset->Close();
-            }
-            if (!foundInMirva || inactiveInMirva) {
-                auto recordset = byNumber(*ConnHALDOR, FullView, "no_socio");
-                if (!recordset->isEOF()) {
-                    takeRow(*recordset, CodeFullRegister);
-                    inactiveInHaldor = isInactive(*recordset);
-                    foundInHaldor = true;
-                }
-                recordset->Close();
-            }
-            if (!foundInMirva && !foundInHaldor) {
-                const NameSearch outcome = searchByName(*ConnMIRVA, FullView + namePattern(), CodeActiveHaldor);
-                if (outcome == NameSearch::Cancelled)
-                    return leaveSearchEarly();
-                foundInMirva = outcome == NameSearch::Found;
-            }
-        }
-
-        if (foundInMirva || foundInHaldor) {
-            FXMIRVA_HALDOR->setText(foundInMirva && foundInHaldor ? QStringLiteral("HALDOR / MIRVA")
-                                    : foundInMirva                ? QStringLiteral("MIRVA")
-                                                                  : QStringLiteral("HALDOR"));
-            Command2->setEnabled(true);
-        } else {
-            Command2->setEnabled(false);
-            platform::MsgBox(QStringLiteral("O associado não foi encontrado em nenhum dos servidores."),
-                             platform::MessageBoxStyle::Information);
-            FXNo_TAP->setFocus(Qt::OtherFocusReason);
-        }
-        if (inactiveInMirva || inactiveInHaldor)
-            platform::MsgBox(inactivityWarning(inactiveInMirva, inactiveInHaldor),
-                             platform::MessageBoxStyle::Information, QStringLiteral("Associado Inactivo"));
+        SearchFindings found;
+        if (searchActiveHaldor(found) == NameSearch::Cancelled)
+            return leaveSearchEarly();
+        // The full registers only when MIRVA is a database of its own.
+        if (ConnMIRVA->ConnectionString() != ConnHALDOR->ConnectionString() &&
+            searchFullRegisters(found) == NameSearch::Cancelled)
+            return leaveSearchEarly();
+        showFindings(found);
         finishSearch();
     } catch (...) {
         const platform::RuntimeError error = platform::currentRuntimeError();

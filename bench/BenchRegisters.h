@@ -3,7 +3,7 @@
 // The registers the benchmark's parts fill: members with unique company
 // numbers from 100,000, so a number typed at the desk finds one member.
 
-#include "data/DemoDatabase.h"
+#include "sitetools/demo/DemoDatabase.h"
 
 #include <QList>
 #include <QString>

@@ -8,13 +8,13 @@
 #include "app/frmMain.h"
 #include "app/frmMainResults.h"
 #include "data/Data.h"
-#include "data/DemoDatabase.h"
 #include "data/RegisterIndex.h"
 #include "platform/db/access/Connection.h"
 #include "platform/db/sql/TsqlTranslation.h"
 #include "platform/db/sqlite/FoldedIndex.h"
 #include "platform/db/sqlite/SqliteFunctions.h"
 #include "platform/runtime/RuntimeError.h"
+#include "sitetools/demo/DemoDatabase.h"
 #include "sqltext/modCode.h"
 #include "tests/support/TestSupport.h"
 
@@ -346,8 +346,9 @@ int main(int argc, char *argv[])
                            median(directTimes), median(builtinTimes)});
 
         // Names that open the picker; the operator confirms the first row.
-        for (const auto &[word, rows] :
+        for (const auto &[word, matches] :
              {std::pair{QStringLiteral("milhar"), 1000}, std::pair{QStringLiteral("centena"), 100000}}) {
+            const int rows = matches; // the lambda below captures it: clang 14 cannot capture a binding
             if (rows > size)
                 continue;
             deskTimes.clear();

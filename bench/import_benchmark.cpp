@@ -8,7 +8,7 @@
 
 #include "app/frmMain.h"
 #include "data/Data.h"
-#include "data/DemoDatabase.h"
+#include "sitetools/demo/DemoDatabase.h"
 #include "tests/support/TestSupport.h"
 
 #include <QApplication>

@@ -26,7 +26,8 @@ platform::RuntimeError notSupported()
 
 platform::RuntimeError readOnlyText()
 {
-    return platform::RuntimeError(383, QStringLiteral("'Text' property is read-only"));
+    return platform::RuntimeError(platform::ErrorNumber::PropertyReadOnly,
+                                  QStringLiteral("'Text' property is read-only"));
 }
 } // namespace
 

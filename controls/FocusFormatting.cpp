@@ -13,7 +13,7 @@ namespace modControls {
 
 namespace {
 using namespace controls;
-using namespace FormatCode;
+using enum FormatCode;
 
 void clear(QWidget *control)
 {
@@ -51,7 +51,7 @@ QString typedNumber(QWidget *control)
     return QStringLiteral("0");
 }
 
-void storeTypedValue(QWidget *control, int code)
+void storeTypedValue(QWidget *control, FormatCode code)
 {
     switch (code) {
     case Amount2:
@@ -105,7 +105,7 @@ void storeTypedValue(QWidget *control, int code)
 }
 } // namespace
 
-void ApplyFormat(QWidget *control, int code)
+void ApplyFormat(QWidget *control, FormatCode code)
 {
     const QString tag = Tag(control);
     if (tag.isEmpty())
@@ -116,7 +116,7 @@ void ApplyFormat(QWidget *control, int code)
         setText(control, platform::Format(tag, format));
 }
 
-void SelectOnFocus(QWidget *control, int code)
+void SelectOnFocus(QWidget *control, FormatCode code)
 {
     const QString tag = Tag(control);
     switch (code) {
@@ -156,7 +156,7 @@ void SelectOnFocus(QWidget *control, int code)
     }
 }
 
-void FormatOnLostFocus(QWidget *control, int code)
+void FormatOnLostFocus(QWidget *control, FormatCode code)
 {
     try {
         storeTypedValue(control, code);

@@ -6,9 +6,9 @@
 
 namespace controls::formattexts {
 
-using namespace modControls::FormatCode;
+using enum modControls::FormatCode;
 
-QString applyFormat(int code)
+QString applyFormat(modControls::FormatCode code)
 {
     switch (code) {
     case Amount2:
@@ -28,7 +28,7 @@ QString applyFormat(int code)
     }
 }
 
-QString lostFocusFormat(int code)
+QString lostFocusFormat(modControls::FormatCode code)
 {
     switch (code) {
     case Amount2:

@@ -11,7 +11,8 @@ const QChar DigitPlace = QLatin1Char('#');
 
 platform::RuntimeError invalidPropertyValue()
 {
-    return platform::RuntimeError(380, QStringLiteral("Invalid property value"));
+    return platform::RuntimeError(platform::ErrorNumber::InvalidPropertyValue,
+                                  QStringLiteral("Invalid property value"));
 }
 } // namespace
 

@@ -13,7 +13,7 @@ namespace modControls {
 
 namespace {
 using namespace controls;
-using namespace FormatCode;
+using enum FormatCode;
 
 // The first index whose ItemData equals the number, or -1.
 int indexOfItemData(const QWidget *control, const QVariant &value)
@@ -59,7 +59,7 @@ void setComboText(QWidget *combo, const QVariant &value)
     selectIfFound(combo, indexOfListText(combo, text));
 }
 
-void setComboValue(QComboBox *combo, const QVariant &value, int code)
+void setComboValue(QComboBox *combo, const QVariant &value, FormatCode code)
 {
     const int style = Style(combo);
     if (style == ComboStyle::DropDownList) {
@@ -77,7 +77,7 @@ void setComboValue(QComboBox *combo, const QVariant &value, int code)
 // Text boxes, masked boxes and labels alike: `show` writes the text (a
 // label's caption), `showTag` shows the Tag in a code's format.
 template <typename Show, typename ShowTag>
-void setTextLike(QWidget *control, const QVariant &value, int code, Show show, ShowTag showTag)
+void setTextLike(QWidget *control, const QVariant &value, FormatCode code, Show show, ShowTag showTag)
 {
     if (platform::IsNull(value)) {
         show(QString());
@@ -121,7 +121,7 @@ void setTextLike(QWidget *control, const QVariant &value, int code, Show show, S
     }
 }
 
-void setMaskedValue(MaskEdBox *box, const QVariant &value, int code)
+void setMaskedValue(MaskEdBox *box, const QVariant &value, FormatCode code)
 {
     const bool dateCode = code == General || code == Date || code == FormatCode::DateTime;
     if (dateCode && formattexts::isDateMask(box->Mask())) {
@@ -139,10 +139,10 @@ void setMaskedValue(MaskEdBox *box, const QVariant &value, int code)
         return;
     setTextLike(
         box, value, code, [box](const QString &text) { setText(box, text); },
-        [box](int shownCode) { ApplyFormat(box, shownCode == Amount3 ? Euro3 : shownCode); });
+        [box](FormatCode shownCode) { ApplyFormat(box, shownCode == Amount3 ? Euro3 : shownCode); });
 }
 
-void setLabelValue(QWidget *label, const QVariant &value, int code)
+void setLabelValue(QWidget *label, const QVariant &value, FormatCode code)
 {
     auto showCaption = [label](const QString &caption) { qobject_cast<QLabel *>(label)->setText(caption); };
     if (code == Euro4)
@@ -152,7 +152,7 @@ void setLabelValue(QWidget *label, const QVariant &value, int code)
         showCaption(platform::CStr(value));
         return;
     }
-    setTextLike(label, value, code, showCaption, [label, showCaption](int shownCode) {
+    setTextLike(label, value, code, showCaption, [label, showCaption](FormatCode shownCode) {
         showCaption(platform::Format(Tag(label), formattexts::applyFormat(shownCode)));
     });
 }
@@ -190,13 +190,13 @@ void setListBoxValue(QWidget *list, const QVariant &value)
 }
 } // namespace
 
-void SetControlValue(QWidget *control, const QVariant &value, int code)
+void SetControlValue(QWidget *control, const QVariant &value, FormatCode code)
 {
     switch (kindOf(control)) {
     case ControlKind::TextBox:
         setTextLike(
             control, value, code, [control](const QString &text) { setText(control, text); },
-            [control](int shownCode) { ApplyFormat(control, shownCode); });
+            [control](FormatCode shownCode) { ApplyFormat(control, shownCode); });
         break;
     case ControlKind::ComboBox:
         setComboValue(qobject_cast<QComboBox *>(control), value, code);

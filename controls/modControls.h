@@ -8,30 +8,30 @@ class QWidget;
 namespace modControls {
 
 // How a control shows its value; the control's "Tag" keeps the raw value.
-namespace FormatCode {
-inline constexpr int General = 0;
-inline constexpr int Date = 1;
-inline constexpr int Amount2 = 2;
-inline constexpr int PlainText = 3;
-inline constexpr int Euro2 = 4;
-inline constexpr int Percent = 5;
-inline constexpr int Integer = 6;
-inline constexpr int Euro3 = 7;
-inline constexpr int Amount3 = 8;
-inline constexpr int DateTime = 9;
-inline constexpr int Euro4 = 10;
-} // namespace FormatCode
+enum class FormatCode {
+    General = 0,
+    Date = 1,
+    Amount2 = 2,
+    PlainText = 3,
+    Euro2 = 4,
+    Percent = 5,
+    Integer = 6,
+    Euro3 = 7,
+    Amount3 = 8,
+    DateTime = 9,
+    Euro4 = 10,
+};
 
 // Puts a value (Null included) into any kind of control. Conversion errors
 // reach the caller.
-void SetControlValue(QWidget *control, const QVariant &value, int code);
+void SetControlValue(QWidget *control, const QVariant &value, FormatCode code);
 // Shows the control's Tag in the code's format.
-void ApplyFormat(QWidget *control, int code);
+void ApplyFormat(QWidget *control, FormatCode code);
 // For a control's got-focus: puts the raw value up for editing.
-void SelectOnFocus(QWidget *control, int code);
+void SelectOnFocus(QWidget *control, FormatCode code);
 // For a control's lost-focus: stores the typed value in Tag and formats it;
 // an error is shown in a message box.
-void FormatOnLostFocus(QWidget *control, int code);
+void FormatOnLostFocus(QWidget *control, FormatCode code);
 
 // The first character of the user locale's decimal separator; "" when the
 // system cannot tell.

@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev libgl-dev clang libclang-rt-dev
+    qt6-base-dev libgl-dev clang libclang-rt-dev clang-format clang-tidy
     libsqlite3-dev sqlite3 libsodium-dev
     unixodbc-dev odbc-postgresql tdsodbc postgresql
     xvfb xauth fonts-dejavu-core fonts-dejavu-extra python3 poppler-utils

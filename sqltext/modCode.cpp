@@ -102,7 +102,7 @@ QString numberLiteral(const QVariant &value, const QString &text)
     return isPlainNumber(written) ? written : QStringLiteral("null");
 }
 
-QString dateLiteral(const QDateTime &date, int kind)
+QString dateLiteral(const QDateTime &date, LiteralKind kind)
 {
     // The server reads style 102 with colons, whatever the desk's time separator.
     const QString pattern =
@@ -110,7 +110,7 @@ QString dateLiteral(const QDateTime &date, int kind)
     return QStringLiteral("CONVERT(DATETIME,'") + platform::Format(date, pattern) + QStringLiteral("',102)");
 }
 
-QString dateLiteral(const QVariant &value, const QString &text, int kind)
+QString dateLiteral(const QVariant &value, const QString &text, LiteralKind kind)
 {
     if (platform::trimSpaces(text) == QLatin1String("- - -"))
         return QStringLiteral("null");
@@ -130,7 +130,7 @@ QString dateLiteral(const QVariant &value, const QString &text, int kind)
 }
 } // namespace
 
-QString SqlLiteral(const QVariant &value, int kind)
+QString SqlLiteral(const QVariant &value, LiteralKind kind)
 {
     const QString text = platform::CStr(value);
     const QString trimmed = platform::trimSpaces(text);
@@ -153,7 +153,7 @@ QString SqlLiteral(const QVariant &value, int kind)
     }
 }
 
-QString SqlLiteral(const QWidget *control, int kind)
+QString SqlLiteral(const QWidget *control, LiteralKind kind)
 {
     return SqlLiteral(platform::ControlValue(control), kind);
 }

@@ -7,22 +7,23 @@ class QWidget;
 
 namespace modCode {
 
-// Literal kinds the statements of the desk paste.
-namespace LiteralKind {
-inline constexpr int Date = 1;
-inline constexpr int Number = 2;
-inline constexpr int TextOrNull = 3;
-inline constexpr int TextOrEmpty = 4;
-inline constexpr int DateTime = 5;
-inline constexpr int LikePattern = 6;
-inline constexpr int OtherNumber = 7;
-} // namespace LiteralKind
+// Literal kinds the statements of the desk paste, numbered as the desk's
+// callers have always numbered them.
+enum class LiteralKind {
+    Date = 1,
+    Number = 2,
+    TextOrNull = 3,
+    TextOrEmpty = 4,
+    DateTime = 5,
+    LikePattern = 6,
+    OtherNumber = 7,
+};
 
 // The literal that stands for the value in a statement, with its own quotes;
 // the empty text for an unknown kind. Conversion errors reach the caller.
-QString SqlLiteral(const QVariant &value, int kind);
+QString SqlLiteral(const QVariant &value, LiteralKind kind);
 // A control stands for its current value (a line edit for its text).
-QString SqlLiteral(const QWidget *control, int kind);
+QString SqlLiteral(const QWidget *control, LiteralKind kind);
 
 // Escapes every apostrophe as "' + CHAR(39) + '"; the argument receives the
 // result too. Reports its own errors and then returns "".

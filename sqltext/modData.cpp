@@ -10,24 +10,24 @@ namespace modData {
 namespace {
 const QString Blank = QStringLiteral(" ");
 
-QString displayText(const QVariant &value, int kind)
+QString displayText(const QVariant &value, DisplayKind kind)
 {
     switch (kind) {
-    case 1:
+    case DisplayKind::Date:
         return platform::Format(value, QStringLiteral("dd-mm-yyyy"));
-    case 2:
+    case DisplayKind::Amount:
         return platform::Format(value, QStringLiteral("#,##0.00;- #,##0.00"));
-    case 3:
+    case DisplayKind::Text:
         return platform::CStr(value);
-    case 4:
+    case DisplayKind::Euros:
         return platform::Format(value, QStringLiteral("€ #,##0.00;€ -#,##0.00"));
-    case 5:
+    case DisplayKind::Percent:
         return platform::Format(value, QStringLiteral("0.00 %"));
-    case 6:
+    case DisplayKind::WholeNumber:
         return platform::Format(platform::CLng(value), QStringLiteral("#,##0"));
-    case 7:
+    case DisplayKind::DateTime:
         return platform::Format(value, QStringLiteral("dd-mm-yyyy Hh:Nn:Ss"));
-    case 8:
+    case DisplayKind::IsoDate:
         return platform::Format(value, QStringLiteral("yyyy-mm-dd"));
     default:
         return QString();
@@ -35,7 +35,7 @@ QString displayText(const QVariant &value, int kind)
 }
 } // namespace
 
-QString ListField(platform::Recordset &recordset, const QString &fieldName, int kind)
+QString ListField(platform::Recordset &recordset, const QString &fieldName, DisplayKind kind)
 {
     try {
         const int index = recordset.findField(fieldName);
@@ -50,7 +50,7 @@ QString ListField(platform::Recordset &recordset, const QString &fieldName, int 
     }
 }
 
-QString ListText(const QVariant &value, int kind)
+QString ListText(const QVariant &value, DisplayKind kind)
 {
     return platform::IsNull(value) ? Blank : displayText(value, kind);
 }

@@ -5,9 +5,9 @@
 //        import_members --headers                  (the header names it accepts)
 
 #include "Deployment.h"
-#include "data/DemoDatabase.h"
-#include "data/MemberImport.h"
 #include "platform/runtime/RuntimeError.h"
+#include "sitetools/demo/DemoDatabase.h"
+#include "sitetools/import/MemberImport.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

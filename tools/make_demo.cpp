@@ -2,8 +2,8 @@
 // Usage: make_demo [folder] [--members N]
 
 #include "Deployment.h"
-#include "data/DemoDatabase.h"
 #include "platform/runtime/RuntimeError.h"
+#include "sitetools/demo/DemoDatabase.h"
 
 #include <QCoreApplication>
 #include <QStringList>

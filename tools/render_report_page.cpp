@@ -2,9 +2,9 @@
 // two days of deliveries to the demo registers, two numbers never given and
 // three deliveries undone, all through the report's own code.
 // Usage: QT_QPA_PLATFORM=offscreen render_report_page <file.pdf>
-#include "data/DemoDatabase.h"
-#include "report/DeliveryReport.h"
-#include "report/DeliveryUndo.h"
+#include "sitetools/demo/DemoDatabase.h"
+#include "sitetools/report/DeliveryReport.h"
+#include "sitetools/report/DeliveryUndo.h"
 #include "sqltext/modCode.h"
 
 #include <QFile>

@@ -2,7 +2,7 @@
 // delivery, the one-page PDF summary, and undoing a delivery.
 // Usage: report --csv FILE [--plain] [--pdf FILE] | --undo NUMBER --reason TEXT | --help
 
-#include "report/ReportCommand.h"
+#include "sitetools/report/ReportCommand.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

@@ -13,12 +13,16 @@ inline constexpr int Overflow = 6;
 inline constexpr int OutOfMemory = 7;
 inline constexpr int TypeMismatch = 13;
 inline constexpr int InternalError = 51;
+inline constexpr int ObjectNotSet = 91;
+inline constexpr int InvalidPropertyValue = 380;
+inline constexpr int PropertyReadOnly = 383;
 inline constexpr int CannotCreateObject = 429;
 inline constexpr int MethodNotSupported = 438;
 inline constexpr int NoCurrentRecord = 3021;
 inline constexpr int ItemNotFound = 3265;
 inline constexpr int ProviderNotFound = 3706;
 inline constexpr int ConnectionClosed = 3709;
+inline constexpr int KeyNotUnique = 35602;
 } // namespace ErrorNumber
 
 // The one run-time error of the system: a number and a description, as the

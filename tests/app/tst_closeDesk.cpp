@@ -1,6 +1,6 @@
 // "&Fechar" in one copy of the desk ends every copy, itself last, each having
 // closed its embedded files.
-#include "data/DemoDatabase.h"
+#include "sitetools/demo/DemoDatabase.h"
 #include "tests/support/TestSupport.h"
 
 #include <QDir>

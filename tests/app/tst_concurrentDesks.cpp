@@ -8,7 +8,7 @@
 // search still works, on the old register or the new one.
 #include "tests/support/DeskFixture.h"
 
-#include "report/DeliveryReport.h"
+#include "sitetools/report/DeliveryReport.h"
 
 #include <QFile>
 #include <QMap>

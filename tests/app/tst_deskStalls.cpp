@@ -13,7 +13,6 @@
 #include <QProcess>
 #include <QTest>
 
-
 #include <sqlite3.h>
 
 #ifndef Q_OS_WIN

@@ -49,7 +49,7 @@ void tst_focusFormatting::applyFormat()
     const TestLocale scope(QStringLiteral("comma"));
     QLineEdit box(QStringLiteral("antes"));
     box.setProperty("Tag", tag);
-    modControls::ApplyFormat(&box, code);
+    modControls::ApplyFormat(&box, modControls::FormatCode(code));
     QCOMPARE(box.text(), expectedText);
     QCOMPARE(tagOf(&box), tag);
 }
@@ -152,7 +152,7 @@ void tst_focusFormatting::selectOnFocus()
     const auto widget = makeControl(control);
     setShownText(widget.get(), text);
     widget->setProperty("Tag", tag);
-    modControls::SelectOnFocus(widget.get(), code);
+    modControls::SelectOnFocus(widget.get(), modControls::FormatCode(code));
     QCOMPARE(shownText(widget.get()), expectedText);
     QCOMPARE(tagOf(widget.get()), expectedTag);
     QCOMPARE(selectedText(widget.get()), expectedSelection);
@@ -233,7 +233,7 @@ void tst_focusFormatting::formatOnLostFocus()
     const auto widget = makeControl(control);
     setShownText(widget.get(), text);
     widget->setProperty("Tag", QStringLiteral("x"));
-    modControls::FormatOnLostFocus(widget.get(), code);
+    modControls::FormatOnLostFocus(widget.get(), modControls::FormatCode(code));
     QCOMPARE(shownText(widget.get()), expectedText);
     QCOMPARE(tagOf(widget.get()), expectedTag);
     if (message.isEmpty()) {
@@ -270,7 +270,7 @@ void tst_focusFormatting::lostFocusPicksComboItem()
     combo->setCurrentIndex(0);
     combo->setEditText(text);
     combo->setProperty("Tag", QStringLiteral("x"));
-    modControls::FormatOnLostFocus(combo, 3);
+    modControls::FormatOnLostFocus(combo, modControls::FormatCode::PlainText);
     QCOMPARE(combo->currentIndex(), expectedIndex);
     QCOMPARE(tagOf(combo), QStringLiteral("x"));
 }

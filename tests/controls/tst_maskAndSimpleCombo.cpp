@@ -56,7 +56,7 @@ void tst_maskAndSimpleCombo::simpleComboShowsItsList()
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(2, 0)).center());
     QCOMPARE(combo->currentIndex(), 2);
     QCOMPARE(combo->currentText(), QStringLiteral("Faro"));
-    modControls::SetControlValue(combo, QStringLiteral("Porto"), 0);
+    modControls::SetControlValue(combo, QStringLiteral("Porto"), modControls::FormatCode::General);
     QCOMPARE(list->currentIndex().row(), 1);
 }
 

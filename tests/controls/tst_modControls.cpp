@@ -97,7 +97,7 @@ void tst_modControls::textAndLabelValue()
     const auto widget = makeControl(control);
     setShownText(widget.get(), QStringLiteral("antes"));
     widget->setProperty("Tag", QStringLiteral("7"));
-    modControls::SetControlValue(widget.get(), value, code);
+    modControls::SetControlValue(widget.get(), value, modControls::FormatCode(code));
     QCOMPARE(shownText(widget.get()), expectedText);
     QCOMPARE(tagOf(widget.get()), expectedTag);
 }
@@ -155,7 +155,7 @@ void tst_modControls::maskedValue()
     box.setMask(mask);
     box.setFormat(format);
     box.setProperty("Tag", QStringLiteral("7"));
-    modControls::SetControlValue(&box, value, code);
+    modControls::SetControlValue(&box, value, modControls::FormatCode(code));
     QCOMPARE(box.Text(), expectedText);
     QCOMPARE(tagOf(&box), expectedTag);
 }
@@ -200,7 +200,7 @@ void tst_modControls::comboValue()
     const auto widget = makeControl(control);
     auto *combo = qobject_cast<QComboBox *>(widget.get());
     combo->setCurrentIndex(0);
-    modControls::SetControlValue(combo, value, code);
+    modControls::SetControlValue(combo, value, modControls::FormatCode(code));
     QCOMPARE(combo->currentIndex(), expectedIndex);
     QCOMPARE(combo->currentText(), expectedText);
 }
@@ -222,7 +222,7 @@ void tst_modControls::listBoxValue()
     const auto widget = makeControl(QStringLiteral("list"));
     auto *list = qobject_cast<QListWidget *>(widget.get());
     list->setCurrentRow(0);
-    modControls::SetControlValue(list, value, 0);
+    modControls::SetControlValue(list, value, modControls::FormatCode::General);
     QCOMPARE(list->selectedItems().isEmpty() ? -1 : list->row(list->selectedItems().first()), expectedRow);
 }
 
@@ -253,7 +253,7 @@ void tst_modControls::datePickerValue()
     const auto widget = makeControl(control);
     auto *picker = qobject_cast<QDateTimeEdit *>(widget.get());
     picker->setDateTime(QDateTime(QDate(2020, 2, 2), QTime(8, 8)));
-    modControls::SetControlValue(picker, value, 0);
+    modControls::SetControlValue(picker, value, modControls::FormatCode::General);
     QCOMPARE(picker->date(), expected.date());
     if (control == QLatin1String("datetime"))
         QCOMPARE(picker->time(), expected.time());
@@ -287,7 +287,7 @@ void tst_modControls::choiceValue()
     const auto widget = makeControl(control);
     auto *button = qobject_cast<QAbstractButton *>(widget.get());
     button->setChecked(initiallyOn);
-    modControls::SetControlValue(button, value, 0);
+    modControls::SetControlValue(button, value, modControls::FormatCode::General);
     QCOMPARE(button->isChecked(), expectedOn);
 }
 
@@ -319,7 +319,7 @@ void tst_modControls::valueErrors()
     if (auto *box = qobject_cast<controls::MaskEdBox *>(widget.get()))
         box->setMask(mask);
     const QString before = shownText(widget.get());
-    QCOMPARE(errorOf([&] { modControls::SetControlValue(widget.get(), value, code); }), error);
+    QCOMPARE(errorOf([&] { modControls::SetControlValue(widget.get(), value, modControls::FormatCode(code)); }), error);
     if (error == 0 || control == QLatin1String("masked"))
         QCOMPARE(shownText(widget.get()), before);
 }

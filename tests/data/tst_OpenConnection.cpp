@@ -1,10 +1,10 @@
 #include "Deployment.h"
 #include "data/Data.h"
-#include "data/DemoDatabase.h"
 #include "data/modTestConnection.h"
 #include "platform/os/MachineCipher.h"
 #include "platform/os/Registry.h"
 #include "platform/os/SpecialFolders.h"
+#include "sitetools/demo/DemoDatabase.h"
 #include "tests/support/ObservedProvider.h"
 #include "tests/support/TestSupport.h"
 

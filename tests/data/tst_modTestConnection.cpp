@@ -1,7 +1,7 @@
-#include "data/DemoDatabase.h"
 #include "data/frmSQLServer.h"
 #include "data/modTestConnection.h"
 #include "platform/ui/DeskFont.h"
+#include "sitetools/demo/DemoDatabase.h"
 #include "tests/support/ObservedProvider.h"
 #include "tests/support/TestSupport.h"
 

@@ -1,8 +1,8 @@
 // A member list comes from whatever a site's spreadsheet wrote: any bytes read
 // into records held within the reader's limits, the same however the input
 // is cut into pieces, and rows a correct writer wrote read back as those rows.
-#include "data/CsvRecords.h"
 #include "platform/runtime/AnsiText.h"
+#include "sitetools/import/CsvRecords.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 #include <QHash>

@@ -10,7 +10,7 @@
 
 #include <QTemporaryDir>
 
-using namespace modCode::LiteralKind;
+using enum modCode::LiteralKind;
 
 namespace {
 

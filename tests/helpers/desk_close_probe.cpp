@@ -4,7 +4,7 @@
 // whose company number is 1001 there.
 #include "app/frmMain.h"
 #include "data/Data.h"
-#include "data/DemoDatabase.h"
+#include "sitetools/demo/DemoDatabase.h"
 #include "tests/support/TestSupport.h"
 
 #include <QApplication>

@@ -186,7 +186,7 @@ void tst_modCode::sqlLiteral()
     QFETCH(int, kind);
     QFETCH(QString, expected);
     const TestLocale scope(locale);
-    QCOMPARE(modCode::SqlLiteral(value, kind), expected);
+    QCOMPARE(modCode::SqlLiteral(value, modCode::LiteralKind(kind)), expected);
 }
 
 void tst_modCode::sqlLiteralOfControl_data()
@@ -214,7 +214,7 @@ void tst_modCode::sqlLiteralOfControl()
     const TestLocale scope(QStringLiteral("comma"));
     const std::unique_ptr<QWidget> widget = controlHolding(control);
     try {
-        QCOMPARE(modCode::SqlLiteral(widget.get(), kind), expected);
+        QCOMPARE(modCode::SqlLiteral(widget.get(), modCode::LiteralKind(kind)), expected);
         QCOMPARE(error, 0);
     } catch (const platform::RuntimeError &raised) {
         QCOMPARE(raised.number(), error);
@@ -250,7 +250,7 @@ void tst_modCode::veryLongText()
     const TestLocale scope(QStringLiteral("comma"));
     const QString piece = QStringLiteral("d'Ávila ");
     const QString text = piece.repeated(20000);
-    const QString literal = modCode::SqlLiteral(text, 3);
+    const QString literal = modCode::SqlLiteral(text, modCode::LiteralKind::TextOrNull);
     QCOMPARE(literal.count(Escape), 20000);
     QCOMPARE(literal.size(), text.trimmed().size() + 20000 * (Escape.size() - 1) + 2);
     QVERIFY(literal.startsWith(QStringLiteral("'d") + Escape));
@@ -300,10 +300,10 @@ void tst_modCode::cachesOutliveALocaleSwitch()
     QCOMPARE(modCode::ThousandSeparator(), QString());
     // "12.5" is made "12,5" with the cached comma, which a point locale without grouping cannot read.
     QVERIFY(!modCode::IsLocaleNumeric(QStringLiteral("12.5")));
-    QCOMPARE(modCode::SqlLiteral(QStringLiteral("12.5"), 2), QStringLiteral("null"));
+    QCOMPARE(modCode::SqlLiteral(QStringLiteral("12.5"), modCode::LiteralKind::Number), QStringLiteral("null"));
     modCode::resetSeparatorCaches();
     QVERIFY(modCode::IsLocaleNumeric(QStringLiteral("12.5")));
-    QCOMPARE(modCode::SqlLiteral(QStringLiteral("12.5"), 2), QStringLiteral("12.5"));
+    QCOMPARE(modCode::SqlLiteral(QStringLiteral("12.5"), modCode::LiteralKind::Number), QStringLiteral("12.5"));
 }
 
 QTEST_MAIN(tst_modCode)

@@ -86,7 +86,7 @@ void tst_modData::listField()
     const TestLocale scope(locale);
     testsupport::ReportCapture reports;
     platform::Recordset recordset = memberRow();
-    QCOMPARE(modData::ListField(recordset, field, kind), expected);
+    QCOMPARE(modData::ListField(recordset, field, modData::DisplayKind(kind)), expected);
     if (reported.isEmpty())
         QVERIFY(reports.reports().isEmpty());
     else
@@ -98,8 +98,10 @@ void tst_modData::readsTheCurrentRowWithoutMoving()
     const TestLocale scope(QStringLiteral("comma"));
     platform::Recordset recordset = memberRow();
     recordset.MoveNext();
-    QCOMPARE(modData::ListField(recordset, QStringLiteral("EMAIL"), 3), QStringLiteral("rui@example.pt"));
-    QCOMPARE(modData::ListField(recordset, QStringLiteral("no_empresa"), 3), QStringLiteral("777"));
+    QCOMPARE(modData::ListField(recordset, QStringLiteral("EMAIL"), modData::DisplayKind::Text),
+             QStringLiteral("rui@example.pt"));
+    QCOMPARE(modData::ListField(recordset, QStringLiteral("no_empresa"), modData::DisplayKind::Text),
+             QStringLiteral("777"));
     recordset.MoveNext();
     QVERIFY(recordset.isEOF());
 }
@@ -110,7 +112,7 @@ void tst_modData::closedRecordsetIsNotReported()
     testsupport::ReportCapture reports;
     platform::Recordset recordset = memberRow();
     recordset.Close();
-    QCOMPARE(modData::ListField(recordset, QStringLiteral("nome_union"), 3), QString());
+    QCOMPARE(modData::ListField(recordset, QStringLiteral("nome_union"), modData::DisplayKind::Text), QString());
     QVERIFY(reports.reports().isEmpty());
 }
 

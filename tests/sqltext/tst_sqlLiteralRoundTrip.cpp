@@ -11,7 +11,7 @@
 #include <memory>
 
 using modCode::SqlLiteral;
-using namespace modCode::LiteralKind;
+using enum modCode::LiteralKind;
 
 // Literals pasted into real statements and parsed by the embedded database:
 // what the operator typed must come back exactly, however it is quoted.
@@ -86,7 +86,7 @@ void tst_sqlLiteralRoundTrip::typedTextIsStoredAsTyped()
 {
     QFETCH(QString, typed);
     QFETCH(QString, stored);
-    for (const int kind : {TextOrNull, TextOrEmpty}) {
+    for (const modCode::LiteralKind kind : {TextOrNull, TextOrEmpty}) {
         m_connection.Execute(QStringLiteral("DELETE FROM tbNomes"));
         insert(QStringLiteral("nome"), SqlLiteral(QVariant(typed), kind));
         QCOMPARE(readBack(QStringLiteral("nome")).toString(), stored);
@@ -118,7 +118,7 @@ void tst_sqlLiteralRoundTrip::numbersAndDatesReachTheirColumns_data()
 {
     QTest::addColumn<QString>("locale");
     QTest::addColumn<QString>("column");
-    QTest::addColumn<int>("kind");
+    QTest::addColumn<modCode::LiteralKind>("kind");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QVariant>("stored");
     QTest::newRow("comma decimal") << u"comma"_qs << u"valor"_qs << Number << u"12,5"_qs << QVariant(12.5);
@@ -138,7 +138,7 @@ void tst_sqlLiteralRoundTrip::numbersAndDatesReachTheirColumns()
 {
     QFETCH(QString, locale);
     QFETCH(QString, column);
-    QFETCH(int, kind);
+    QFETCH(modCode::LiteralKind, kind);
     QFETCH(QString, typed);
     QFETCH(QVariant, stored);
     const testsupport::TestLocale chosen(locale);

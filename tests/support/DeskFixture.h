@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/frmMain.h"
-#include "data/DemoDatabase.h"
-#include "report/DeliveryUndo.h"
+#include "sitetools/demo/DemoDatabase.h"
+#include "sitetools/report/DeliveryUndo.h"
 #include "tests/platform/db/odbc/TdsResponder.h"
 #include "tests/support/PostgresTestDatabase.h"
 #include "tests/support/TestSupport.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/db/access/Provider.h"
+#include "platform/db/ProviderRegistry.h"
 #include "platform/db/sqlite/SqliteProvider.h"
 
 #include <functional>

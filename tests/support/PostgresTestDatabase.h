@@ -3,9 +3,9 @@
 // A fresh database of its own on the test PostgreSQL server that make test
 // starts, with the desk's schema loaded; dropped again at the end.
 
-#include "data/DemoDatabase.h"
 #include "platform/db/access/Connection.h"
 #include "platform/db/sql/LiteralFolding.h"
+#include "sitetools/demo/DemoDatabase.h"
 #include "tests/support/TestSupport.h"
 
 #include <QCoreApplication>

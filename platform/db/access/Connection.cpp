@@ -27,30 +27,6 @@ void Connection::setConnectionString(const QString &connectionString)
     m_connectionString = connectionString;
 }
 
-void Connection::Open(const QString &user, const QString &password, int)
-{
-    if (m_provider)
-        throw RuntimeError(3705, QStringLiteral("Operation is not allowed when the object is open."));
-    const ConnectionProperties properties = ConnectionProperties::parse(m_connectionString);
-    const QString name = properties.value(QStringLiteral("Provider"));
-    std::unique_ptr<Provider> provider = createProvider(name);
-    if (!provider) {
-        const RuntimeError error(
-            ErrorNumber::ProviderNotFound,
-            QStringLiteral("Provider cannot be found. It may not be properly installed. (%1)").arg(name));
-        m_errors.append({error.number(), error.description(), 0, QString()});
-        throw error;
-    }
-    try {
-        provider->open(properties, user, password, m_errors);
-    } catch (const RuntimeError &error) {
-        if (m_errors.isEmpty())
-            m_errors.append({error.number(), error.description(), 0, QString()});
-        throw;
-    }
-    m_provider = std::move(provider);
-}
-
 void Connection::Close()
 {
     if (!m_provider)
